@@ -1,0 +1,86 @@
+#pragma once
+// The XML document service of the exchange, over pugixml: build, save, load,
+// parse and read documents. Element names are taken as written, prefixes
+// included; namespace declarations are ordinary attributes. No DTD or entity
+// expansion ever happens.
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvenna {
+
+class XmlDocument;
+
+// A cheap handle to a node of a document; valid while its document lives and
+// the node has not been replaced by LoadXml/Load.
+class XmlNode {
+ public:
+  enum Type { Null = 0, Element = 1, Text = 3, ProcessingInstruction = 7, Comment = 8, Document = 9 };
+
+  XmlNode() = default;
+  bool IsNull() const { return handle_ == nullptr; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+  int NodeType() const;
+  // The full name as the document writes it ("soap:Body", "faultstring").
+  std::string NodeName() const;
+  // The text of the node and all its descendants, concatenated in document order.
+  std::string Text() const;
+  std::vector<XmlNode> ChildNodes() const;
+  // Attributes in document order: name as written, value.
+  std::vector<std::pair<std::string, std::string>> Attributes() const;
+  // Empty when absent.
+  std::string Attribute(const std::string& name) const;
+
+  // Building: appends a new element as last child and returns it.
+  XmlNode AppendElement(const std::string& name);
+  // Sets (or adds, after the existing ones) an attribute.
+  XmlNode& SetAttribute(const std::string& name, const std::string& value);
+  // Replaces the element's content by one text node.
+  XmlNode& SetText(const std::string& text);
+
+ private:
+  friend class XmlDocument;
+  explicit XmlNode(void* handle) : handle_(handle) {}
+  void* handle_ = nullptr;  // pugi::xml_node_struct*
+};
+
+class XmlDocument {
+ public:
+  XmlDocument();
+  ~XmlDocument();
+  XmlDocument(XmlDocument&&) noexcept;
+  XmlDocument& operator=(XmlDocument&&) noexcept;
+
+  // Inserts the processing instruction <?xml version="1.0"?> as first node.
+  void InsertDeclaration();
+  // Appends the root element (the document must have none yet).
+  XmlNode AppendElement(const std::string& name);
+
+  // The root element, or a null node when there is none.
+  XmlNode DocumentElement() const;
+  // Every element of that full name anywhere, in document order.
+  std::vector<XmlNode> GetElementsByTagName(const std::string& name) const;
+
+  // The document as text (declaration included when present).
+  std::string Xml() const;
+  // Replaces the whole content by the parsed text; on a text that is not XML the
+  // document is left empty (no root element) and false is returned.
+  bool LoadXml(const std::string& text);
+  // Writes the document to a file, replacing it; raises EXmlError on failure.
+  void Save(const std::string& path) const;
+  // Reads a file; false (and an empty document) when it is missing or not XML.
+  bool Load(const std::string& path);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Re-indents an XML text for the log and the dialog: declaration first, two
+// spaces per level, elements holding only text on one line. A text that is
+// not XML is returned unchanged.
+std::string ReIndentXml(const std::string& xml);
+
+}  // namespace corvenna
