@@ -10,7 +10,9 @@ using TDateTime = double;
 
 inline constexpr int64_t MSecsPerDay = 86'400'000;
 
-// The value in whole milliseconds (rounded) and back.
+// Milliseconds since the base day's midnight (rounded to whole ones) and back.
+// Before the base day the fraction still counts forwards from the day's
+// midnight (-1.25 is 06:00 on 29 December 1899), so the count stays linear.
 int64_t DateTimeToMSecs(TDateTime value);
 TDateTime MSecsToDateTime(int64_t msecs);
 
@@ -18,7 +20,8 @@ bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 bool IsValidDate(int year, int month, int day);
 
-// Raise EConvertError for a date or time that does not exist.
+// Raise EConvertError for a date or time that does not exist (years 1 to 9999).
+// Values outside those years raise EConvertError wherever they are split up.
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec);

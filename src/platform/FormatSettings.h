@@ -39,6 +39,8 @@ TFormatSettings& FormatSettings();
 
 // Fills a record from the user's default locale (LC_ALL / LC_* / LANG, as
 // newlocale(LC_ALL_MASK, "", 0) resolves them); an unknown locale gives "C".
+// A value the locale leaves empty (no AM/PM texts in German, no thousand
+// separator in "C") keeps the default above.
 TFormatSettings FormatSettingsFromLocale();
 
 // Replaces the library's record for the lifetime of the object (tests play a

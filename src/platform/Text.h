@@ -33,8 +33,10 @@ long double StrToFloat(const std::string& text, const TFormatSettings& settings 
 bool TryStrToFloat(const std::string& text, long double& value,
                    const TFormatSettings& settings = FormatSettings());
 
-// The platform's FormatFloat: patterns such as "#,##0.00", with sections and
-// double-quoted literals; "," asks for thousand separators, "." for the decimal one.
+// The platform's FormatFloat: patterns such as "#,##0.00", with sections
+// (positive;negative;zero), "E+00" exponents and quoted literals ("..." or
+// '...'); "," asks for thousand separators, "." for the decimal one. The
+// digits asked for are rounded half away from zero on the decimal value.
 std::string FormatFloat(const std::string& pattern, long double value,
                         const TFormatSettings& settings = FormatSettings());
 // General format: shortest text, at most 15 significant digits.
@@ -43,10 +45,14 @@ std::string FloatToStr(long double value, const TFormatSettings& settings = Form
 // The platform's FormatDateTime with the pattern language of TFormatSettings.
 std::string FormatDateTime(const std::string& pattern, TDateTime value,
                            const TFormatSettings& settings = FormatSettings());
-// The time of day by the settings' time format and separator (hours, minutes,
-// optional seconds, optional AM/PM); raises EConvertError "'%s' is not a valid time".
+// The time of day by the settings' time separator: h:n, h:n:s or h:n:s.zzz
+// (a fraction of a second after "." or the decimal separator), with AM/PM
+// (the settings' texts or "AM"/"PM") before or after it; raises
+// EConvertError "'%s' is not a valid time".
 TDateTime StrToTime(const std::string& text, const TFormatSettings& settings = FormatSettings());
-// A date by the settings' short date format; raises "'%s' is not a valid date".
+// A date by the order of day, month and year in the settings' short date
+// format and their date separator; without a year, the current one; a two-digit
+// year within fifty years of now. Raises "'%s' is not a valid date".
 TDateTime StrToDate(const std::string& text, const TFormatSettings& settings = FormatSettings());
 
 // Length in UTF-16 code units, and the first `units` code units (never

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "platform/Text.h"
+
+namespace corvenna {
+namespace {
+
+TEST(TextTest, TrimRemovesControlCharactersAndBlanksAtBothEnds) {
+  struct Case { std::string text, trimmed; };
+  for (const Case& c : {Case{"  a b \t\r\n", "a b"}, Case{std::string("\x01x\x1f", 3), "x"},
+                        Case{std::string("\0y\0", 3), "y"}, Case{"\xC3\xA4 ", "\xC3\xA4"},
+                        Case{" \xC2\xA0x", "\xC2\xA0x"}, Case{"", ""}, Case{" \t ", ""}}) {
+    EXPECT_EQ(Trim(c.text), c.trimmed);
+  }
+}
+
+TEST(TextTest, ReplaceAllAndComparisons) {
+  EXPECT_EQ(ReplaceAll("a.b.c", ".", ""), "abc");
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAll("a", "a", "aa"), "aa");  // the replacement is not searched again
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+  EXPECT_EQ(ReplaceAll("1 €", "€", ""), "1 ");
+  EXPECT_TRUE(SameTextAscii("Error", "eRROR"));
+  EXPECT_FALSE(SameTextAscii("Error", "Errors"));
+  EXPECT_FALSE(SameTextAscii("\xC3\x84", "\xC3\xA4"));  // only ASCII letters fold
+  EXPECT_EQ(LowerCaseAscii("AbC-\xC3\x84"), "abc-\xC3\x84");
+  EXPECT_TRUE(StartsWith("{userdocs}\\x", "{userdocs}"));
+  EXPECT_FALSE(StartsWith("{user", "{userdocs}"));
+  EXPECT_TRUE(Contains("OTA_ReadRQ", "Read"));
+}
+
+TEST(TextTest, Utf16CountsCodeUnits) {
+  struct Case { std::string text; size_t units; };
+  for (const Case& c : {Case{"abc", 3}, Case{"\xC3\xA4\xC3\xB6", 2}, Case{"\xE2\x82\xAC", 1},
+                        Case{"\xF0\x9F\x98\x80", 2}, Case{"a\xF0\x9F\x98\x80" "b", 4}, Case{"\xFF", 1},
+                        Case{"\xE2\x82", 2}, Case{"", 0}}) {
+    EXPECT_EQ(Utf16Length(c.text), c.units) << c.text;
+  }
+}
+
+TEST(TextTest, Utf16LeftNeverSplitsACharacter) {
+  const std::string text = "a\xF0\x9F\x98\x80" "b\xC3\xA4";
+  struct Case { size_t units; std::string left; };
+  for (const Case& c : {Case{0, ""}, Case{1, "a"}, Case{2, "a"}, Case{3, "a\xF0\x9F\x98\x80"},
+                        Case{4, "a\xF0\x9F\x98\x80" "b"}, Case{5, text}, Case{99, text}}) {
+    EXPECT_EQ(Utf16Left(text, c.units), c.left) << c.units;
+  }
+  EXPECT_EQ(Utf16Left(std::string(300, 'x'), 255).size(), 255u);
+}
+
+}  // namespace
+}  // namespace corvenna
