@@ -1,0 +1,12 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace corvenna {
+
+// The current user's Documents folder: XDG_DOCUMENTS_DIR of
+// $XDG_CONFIG_HOME/user-dirs.dirs (default $HOME/.config), else $HOME/Documents;
+// without a trailing "/". Nothing when HOME is unset or the folder does not exist.
+std::optional<std::string> DocumentsFolder();
+
+}  // namespace corvenna
