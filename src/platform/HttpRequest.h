@@ -15,7 +15,8 @@ struct HttpTimeouts {
 // a malformed or unreachable endpoint, a TLS failure, a time-out.
 std::string HttpPostXml(const std::string& url, const std::string& body);
 
-// The time-outs every post uses; tests shorten them.
+// The time-outs every post uses; tests shorten them. A value of 0 or less
+// gives the default, never "no limit".
 HttpTimeouts GetHttpTimeouts();
 void SetHttpTimeouts(HttpTimeouts timeouts);
 

@@ -16,14 +16,18 @@ class XmlDocument;
 // the node has not been replaced by LoadXml/Load.
 class XmlNode {
  public:
-  enum Type { Null = 0, Element = 1, Text = 3, ProcessingInstruction = 7, Comment = 8, Document = 9 };
+  enum Type {
+    Null = 0, Element = 1, TextNode = 3, CDataSection = 4, ProcessingInstruction = 7, Comment = 8, Document = 9,
+    DocumentType = 10
+  };
 
   XmlNode() = default;
   bool IsNull() const { return handle_ == nullptr; }
   explicit operator bool() const { return handle_ != nullptr; }
 
   int NodeType() const;
-  // The full name as the document writes it ("soap:Body", "faultstring").
+  // The full name as the document writes it ("soap:Body", "faultstring");
+  // "#text", "#cdata-section", "#comment" and "#document" for those nodes.
   std::string NodeName() const;
   // The text of the node and all its descendants, concatenated in document order.
   std::string Text() const;
@@ -53,7 +57,8 @@ class XmlDocument {
   XmlDocument(XmlDocument&&) noexcept;
   XmlDocument& operator=(XmlDocument&&) noexcept;
 
-  // Inserts the processing instruction <?xml version="1.0"?> as first node.
+  // Inserts the processing instruction <?xml version="1.0"?> as first node; a
+  // document that already has a declaration keeps its one.
   void InsertDeclaration();
   // Appends the root element (the document must have none yet).
   XmlNode AppendElement(const std::string& name);
@@ -72,6 +77,8 @@ class XmlDocument {
   void Save(const std::string& path) const;
   // Reads a file; false (and an empty document) when it is missing or not XML.
   bool Load(const std::string& path);
+  // Removes every node.
+  void Clear();
 
  private:
   struct Impl;

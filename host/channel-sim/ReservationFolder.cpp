@@ -1,0 +1,81 @@
+#include "ReservationFolder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+namespace channelsim {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsXmlFile(const fs::directory_entry& entry) {
+  std::string extension = entry.path().extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return entry.is_regular_file() && extension == ".xml";
+}
+
+std::vector<fs::path> XmlFilesInNameOrder(const std::string& dir) {
+  std::vector<fs::path> files;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(dir, error))
+    if (IsXmlFile(entry)) files.push_back(entry.path());
+  std::sort(files.begin(), files.end(),
+            [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+  return files;
+}
+
+void CollectHotelReservations(pugi::xml_node node, std::vector<pugi::xml_node>& found) {
+  for (pugi::xml_node child : node.children()) {
+    if (child.type() != pugi::node_element) continue;
+    if (LocalName(child.name()) == "HotelReservation")
+      found.push_back(child);
+    else
+      CollectHotelReservations(child, found);
+  }
+}
+
+std::string DeliveryKeyOf(pugi::xml_node reservation) {
+  std::vector<pugi::xml_node> ids;
+  for (pugi::xml_node child : reservation.children())
+    if (child.type() == pugi::node_element && LocalName(child.name()) == "UniqueID") ids.push_back(child);
+  if (ids.empty()) return {};
+  return (ids.size() == 1 ? ids[0] : ids[1]).attribute("ID").value();
+}
+
+}  // namespace
+
+std::string LocalName(const char* name) {
+  const char* colon = std::strchr(name, ':');
+  return colon ? std::string(colon + 1) : std::string(name);
+}
+
+void StripPrefixes(pugi::xml_node element) {
+  if (element.type() != pugi::node_element) return;
+  const std::string local = LocalName(element.name());
+  if (local != element.name()) element.set_name(local.c_str());
+  for (pugi::xml_node child : element.children()) StripPrefixes(child);
+}
+
+ReservationFolder::ReservationFolder(const std::string& dir) {
+  for (const fs::path& file : XmlFilesInNameOrder(dir)) {
+    pugi::xml_document doc;
+    if (!doc.load_file(file.c_str())) {
+      std::cerr << "channel-sim: skipping " << file.string() << ": not XML\n";
+      continue;
+    }
+    std::vector<pugi::xml_node> found;
+    CollectHotelReservations(doc, found);
+    for (pugi::xml_node reservation : found) {
+      pugi::xml_node copy = store_.append_copy(reservation);
+      StripPrefixes(copy);
+      reservations_.push_back({DeliveryKeyOf(copy), copy});
+    }
+  }
+}
+
+}  // namespace channelsim

@@ -1,0 +1,133 @@
+#include "platform/HttpRequest.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#include "platform/Errors.h"
+
+namespace corvenna {
+
+namespace {
+
+// A reply larger than this is no OTA message we could handle; stop reading.
+constexpr size_t kMaxReplyBytes = 64u * 1024u * 1024u;
+
+std::mutex timeoutsMutex;
+HttpTimeouts timeouts;
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  static CURLcode status = CURLE_OK;
+  std::call_once(once, [] { status = curl_global_init(CURL_GLOBAL_DEFAULT); });
+  if (status != CURLE_OK) throw EHttpError(Format("Could not initialise the HTTP client: %s", curl_easy_strerror(status)));
+}
+
+struct CurlDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct HeaderListDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+
+HeaderList MakeHeaders() {
+  HeaderList list;
+  for (const char* header : {"Content-Type: text/xml", "Accept:", "Expect:"}) {
+    curl_slist* grown = curl_slist_append(list.get(), header);
+    if (!grown) throw EHttpError("Could not build the HTTP request headers");
+    list.release();
+    list.reset(grown);
+  }
+  return list;
+}
+
+// A proxy from the environment is honoured, but never for loopback.
+std::string NoProxyList() {
+  std::string list = "localhost,127.0.0.1,::1";
+  for (const char* name : {"NO_PROXY", "no_proxy"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return std::string(value) + "," + list;
+  }
+  return list;
+}
+
+struct ReplyBuffer {
+  std::string body;
+  bool tooLarge = false;
+};
+
+size_t AppendReply(char* data, size_t size, size_t count, void* userdata) {
+  auto* reply = static_cast<ReplyBuffer*>(userdata);
+  const size_t bytes = size * count;
+  if (reply->body.size() + bytes > kMaxReplyBytes) {
+    reply->tooLarge = true;
+    return 0;
+  }
+  reply->body.append(data, bytes);
+  return bytes;
+}
+
+void Set(CURL* handle, CURLoption option, auto value) {
+  if (CURLcode status = curl_easy_setopt(handle, option, value); status != CURLE_OK)
+    throw EHttpError(Format("Could not set up the HTTP request: %s", curl_easy_strerror(status)));
+}
+
+}  // namespace
+
+HttpTimeouts GetHttpTimeouts() {
+  std::lock_guard lock(timeoutsMutex);
+  return timeouts;
+}
+
+void SetHttpTimeouts(HttpTimeouts value) {
+  // Zero would mean no limit to curl; a post must never wait forever.
+  const HttpTimeouts defaults;
+  if (value.connectSeconds <= 0) value.connectSeconds = defaults.connectSeconds;
+  if (value.totalSeconds <= 0) value.totalSeconds = defaults.totalSeconds;
+  std::lock_guard lock(timeoutsMutex);
+  timeouts = value;
+}
+
+std::string HttpPostXml(const std::string& url, const std::string& body) {
+  InitCurlOnce();
+  CurlHandle curl(curl_easy_init());
+  if (!curl) throw EHttpError(Format("Could not create an HTTP request for %s", url.c_str()));
+  HeaderList headers = MakeHeaders();
+  const HttpTimeouts limits = GetHttpTimeouts();
+  const std::string noProxy = NoProxyList();
+  char errorText[CURL_ERROR_SIZE] = {};
+  ReplyBuffer reply;
+
+  CURL* handle = curl.get();
+  Set(handle, CURLOPT_ERRORBUFFER, errorText);
+  Set(handle, CURLOPT_URL, url.c_str());
+  Set(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  Set(handle, CURLOPT_NOSIGNAL, 1L);
+  Set(handle, CURLOPT_POST, 1L);
+  Set(handle, CURLOPT_POSTFIELDS, body.data());
+  Set(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  Set(handle, CURLOPT_HTTPHEADER, headers.get());
+  Set(handle, CURLOPT_FOLLOWLOCATION, 0L);
+  Set(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+  Set(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+  Set(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+  Set(handle, CURLOPT_TIMEOUT, limits.totalSeconds);
+  Set(handle, CURLOPT_NOPROXY, noProxy.c_str());
+  Set(handle, CURLOPT_WRITEFUNCTION, AppendReply);
+  Set(handle, CURLOPT_WRITEDATA, &reply);
+
+  const CURLcode status = curl_easy_perform(handle);
+  if (status != CURLE_OK) {
+    const std::string reason = reply.tooLarge ? Format("the reply exceeds %zu bytes", kMaxReplyBytes)
+                               : *errorText   ? std::string(errorText)
+                                              : std::string(curl_easy_strerror(status));
+    throw EHttpError(Format("HTTP POST to %s failed: %s", url.c_str(), reason.c_str()));
+  }
+  return reply.body;
+}
+
+}  // namespace corvenna

@@ -1,0 +1,206 @@
+#include "platform/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Errors.h"
+#include "support/ScratchHome.h"
+
+namespace corvenna {
+namespace {
+
+using test::ReadFileText;
+using test::ScratchHome;
+using test::WriteFileText;
+
+std::vector<std::string> Names(const std::vector<XmlNode>& nodes) {
+  std::vector<std::string> names;
+  for (const XmlNode& node : nodes) names.push_back(node.NodeName());
+  return names;
+}
+
+std::vector<std::string> Texts(const std::vector<XmlNode>& nodes) {
+  std::vector<std::string> texts;
+  for (const XmlNode& node : nodes) texts.push_back(node.Text());
+  return texts;
+}
+
+XmlDocument BuiltEnvelope() {
+  XmlDocument doc;
+  doc.InsertDeclaration();
+  XmlNode envelope = doc.AppendElement("soap:Envelope");
+  envelope.SetAttribute("xmlns:soap", "http://schemas.xmlsoap.org/soap/envelope/");
+  XmlNode root = envelope.AppendElement("soap:Body").AppendElement("OTA_ReadRQ");
+  root.SetAttribute("xmlns", "http://www.opentravel.org/OTA/2003/05")
+      .SetAttribute("Version", "1.0")
+      .SetAttribute("EchoToken", "");
+  root.AppendElement("Note").SetText("a < b & \"c\"");
+  root.AppendElement("Empty");
+  // Setting an attribute again keeps its place.
+  root.SetAttribute("Version", "2.0");
+  return doc;
+}
+
+constexpr const char* kBuiltEnvelopeText =
+    "<?xml version=\"1.0\"?>\n"
+    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+    "<OTA_ReadRQ xmlns=\"http://www.opentravel.org/OTA/2003/05\" Version=\"2.0\" EchoToken=\"\">"
+    "<Note>a &lt; b &amp; \"c\"</Note><Empty/></OTA_ReadRQ></soap:Body></soap:Envelope>";
+
+TEST(XmlDocument, SerialisesBuiltDocumentWithOneDeclarationAndAttributesInOrder) {
+  XmlDocument doc = BuiltEnvelope();
+  EXPECT_EQ(doc.Xml(), kBuiltEnvelopeText);
+  doc.InsertDeclaration();
+  EXPECT_EQ(doc.Xml(), kBuiltEnvelopeText);
+}
+
+TEST(XmlDocument, SavesReplacingTheFileAndLoadsItBack) {
+  ScratchHome home;
+  const std::filesystem::path file = home.Root() / "copy.xml";
+  WriteFileText(file, std::string(5000, 'x'));
+  BuiltEnvelope().Save(file.string());
+  EXPECT_EQ(ReadFileText(file), kBuiltEnvelopeText);
+
+  XmlDocument loaded;
+  ASSERT_TRUE(loaded.Load(file.string()));
+  EXPECT_EQ(loaded.Xml(), kBuiltEnvelopeText);
+  EXPECT_EQ(loaded.DocumentElement().NodeName(), "soap:Envelope");
+}
+
+TEST(XmlDocument, SaveIntoMissingFolderRaisesNamingThePath) {
+  ScratchHome home;
+  const std::string path = (home.Root() / "no-such-folder" / "ReadRQ.xml").string();
+  try {
+    BuiltEnvelope().Save(path);
+    FAIL() << "no error";
+  } catch (const EXmlError& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+  }
+}
+
+TEST(XmlDocument, LoadOfMissingFileLeavesEmptyDocument) {
+  XmlDocument doc = BuiltEnvelope();
+  EXPECT_FALSE(doc.Load("/nonexistent/corvenna/file.xml"));
+  EXPECT_TRUE(doc.DocumentElement().IsNull());
+}
+
+TEST(XmlDocument, LoadXmlOfTextThatIsNotOneDocumentLeavesNoRoot) {
+  const char* notXml[] = {
+      "",
+      "Service temporarily unavailable",
+      "<a><b></a>",
+      "<OTA_ResRetrieveRS><Success/>",  // cut off: pugixml keeps the root unless checked
+      "<a/><b/>",
+      "text before<a/>",
+      "<a/>text after",
+      "<a x=\"1\" x=\"2\"/>",
+      "<a/><!DOCTYPE a>",
+  };
+  for (const char* text : notXml) {
+    XmlDocument doc = BuiltEnvelope();
+    EXPECT_FALSE(doc.LoadXml(text)) << text;
+    EXPECT_TRUE(doc.DocumentElement().IsNull()) << text;
+    EXPECT_TRUE(doc.GetElementsByTagName("*").empty()) << text;
+    EXPECT_EQ(doc.Xml(), "") << text;
+  }
+}
+
+TEST(XmlDocument, LoadXmlReplacesContentAndKeepsTheDeclaration) {
+  XmlDocument doc = BuiltEnvelope();
+  ASSERT_TRUE(doc.LoadXml("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- note -->\r\n<r a=\"1\"/>\r\n"));
+  EXPECT_EQ(doc.Xml(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- note -->\n<r a=\"1\"/>");
+  EXPECT_TRUE(doc.GetElementsByTagName("OTA_ReadRQ").empty());
+}
+
+TEST(XmlDocument, NeverExpandsEntities) {
+  const char* documents[] = {
+      "<!DOCTYPE a [<!ENTITY e \"EXPANDED\">]><a>&e;</a>",
+      "<!DOCTYPE a [<!ENTITY x \"EXPANDED\"><!ENTITY y \"&x;&x;&x;&x;&x;&x;&x;&x;\">"
+      "<!ENTITY z \"&y;&y;&y;&y;&y;&y;&y;&y;\">]><a>&z;</a>",
+      "<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><a>&e;</a>",
+  };
+  for (const char* text : documents) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadXml(text)) << text;
+    const std::string content = doc.DocumentElement().Text();
+    EXPECT_EQ(content.find("EXPANDED"), std::string::npos) << text;
+    EXPECT_TRUE(content.starts_with("&")) << text;
+  }
+}
+
+TEST(XmlDocument, GetElementsByTagNameMatchesFullNameInDocumentOrder) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXml(
+      "<soap:Envelope xmlns:soap=\"s\"><soap:Body><soap:Fault>"
+      "<faultcode>soap:Server</faultcode><faultstring>first</faultstring>"
+      "<detail><x:faultstring xmlns:x=\"x\">prefixed</x:faultstring><faultstring>second</faultstring></detail>"
+      "</soap:Fault></soap:Body></soap:Envelope>"));
+  EXPECT_EQ(Texts(doc.GetElementsByTagName("faultstring")), (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(Texts(doc.GetElementsByTagName("x:faultstring")), std::vector<std::string>{"prefixed"});
+  EXPECT_EQ(doc.GetElementsByTagName("soap:Fault").size(), 1u);
+  EXPECT_TRUE(doc.GetElementsByTagName("Fault").empty());
+  EXPECT_TRUE(doc.GetElementsByTagName("FaultString").empty());
+  EXPECT_EQ(Names(doc.GetElementsByTagName("*")).front(), "soap:Envelope");
+}
+
+TEST(XmlDocument, ReadsNodesTextAndAttributesAsParsed) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXml("<r Code=\"402\" Type=\"3\">\n  <a>one<b>two</b><![CDATA[<three>]]></a>\n"
+                          "  <!-- c -->\n  <t>line1\r\nline2&#13;&#10;&amp;&#233;</t>\n</r>"));
+  XmlNode root = doc.DocumentElement();
+  EXPECT_EQ(root.Attributes(), (std::vector<std::pair<std::string, std::string>>{{"Code", "402"}, {"Type", "3"}}));
+  EXPECT_EQ(root.Attribute("Type"), "3");
+  EXPECT_EQ(root.Attribute("Missing"), "");
+
+  // Whitespace-only text between elements is dropped.
+  const std::vector<XmlNode> children = root.ChildNodes();
+  ASSERT_EQ(children.size(), 3u);
+  EXPECT_EQ(Names(children), (std::vector<std::string>{"a", "#comment", "t"}));
+  EXPECT_EQ(children[0].NodeType(), XmlNode::Element);
+  EXPECT_EQ(children[1].NodeType(), XmlNode::Comment);
+
+  const std::vector<XmlNode> inA = children[0].ChildNodes();
+  ASSERT_EQ(inA.size(), 3u);
+  EXPECT_EQ(inA[0].NodeType(), XmlNode::TextNode);
+  EXPECT_EQ(inA[0].NodeName(), "#text");
+  EXPECT_EQ(inA[2].NodeType(), XmlNode::CDataSection);
+  EXPECT_EQ(children[0].Text(), "onetwo<three>");
+  // Line ends in the text are normalised; character references are decoded as written.
+  EXPECT_EQ(children[2].Text(), "line1\nline2\r\n&\xC3\xA9");
+  EXPECT_EQ(root.Text(), "onetwo<three>line1\nline2\r\n&\xC3\xA9");
+}
+
+TEST(XmlDocument, KeepsTheCharactersOfALatin1Document) {
+  ScratchHome home;
+  const std::filesystem::path file = home.Root() / "latin1.xml";
+  WriteFileText(file, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>Caf\xE9</a>");
+  XmlDocument doc;
+  ASSERT_TRUE(doc.Load(file.string()));
+  EXPECT_EQ(doc.DocumentElement().Text(), "Caf\xC3\xA9");
+  doc.Save(file.string());
+  XmlDocument again;
+  ASSERT_TRUE(again.Load(file.string()));
+  EXPECT_EQ(again.DocumentElement().Text(), "Caf\xC3\xA9");
+}
+
+TEST(XmlReIndent, WritesDeclarationThenTwoSpacesPerLevel) {
+  EXPECT_EQ(ReIndentXml(kBuiltEnvelopeText),
+            "<?xml version=\"1.0\"?>\n"
+            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">\n"
+            "  <soap:Body>\n"
+            "    <OTA_ReadRQ xmlns=\"http://www.opentravel.org/OTA/2003/05\" Version=\"2.0\" EchoToken=\"\">\n"
+            "      <Note>a &lt; b &amp; \"c\"</Note>\n"
+            "      <Empty />\n"
+            "    </OTA_ReadRQ>\n"
+            "  </soap:Body>\n"
+            "</soap:Envelope>");
+}
+
+TEST(XmlReIndent, AddsTheDeclarationAndLeavesOtherTextAlone) {
+  EXPECT_EQ(ReIndentXml("<a><b>x</b></a>"), "<?xml version=\"1.0\"?>\n<a>\n  <b>x</b>\n</a>");
+  for (const char* text : {"", "Bad Gateway", "<a><b></a>"}) EXPECT_EQ(ReIndentXml(text), text);
+}
+
+}  // namespace
+}  // namespace corvenna
