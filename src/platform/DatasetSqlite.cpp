@@ -1,0 +1,80 @@
+#include "platform/DatasetSqlite.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+
+#include "platform/Errors.h"
+
+namespace corvenna::sqlite {
+
+void RaiseError(sqlite3* handle, const std::string& sql, const std::string& fileName, int busyTimeoutMs) {
+  const int code = sqlite3_errcode(handle);
+  const std::string message = sqlite3_errmsg(handle);
+  if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+    throw EDatabaseError(Format("Database '%s' is locked by another connection (waited %d ms): %s [SQL: %s]",
+                                fileName.c_str(), busyTimeoutMs, message.c_str(), sql.c_str()));
+  throw EDatabaseError(Format("Database '%s': %s [SQL: %s]", fileName.c_str(), message.c_str(), sql.c_str()));
+}
+
+void Bind(sqlite3_stmt* statement, int index, const TVariant& value) {
+  switch (value.kind()) {
+    case TVariant::Kind::Null:
+      sqlite3_bind_null(statement, index);
+      break;
+    case TVariant::Kind::Integer:
+      sqlite3_bind_int64(statement, index, value.integer());
+      break;
+    case TVariant::Kind::Float:
+      sqlite3_bind_double(statement, index, value.real());
+      break;
+    case TVariant::Kind::Text:
+      sqlite3_bind_text(statement, index, value.text().data(), static_cast<int>(value.text().size()), SQLITE_TRANSIENT);
+      break;
+  }
+}
+
+TVariant Column(sqlite3_stmt* statement, int column) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+      return TVariant(static_cast<int64_t>(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+      return TVariant(sqlite3_column_double(statement, column));
+    case SQLITE_NULL:
+      return TVariant();
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      return TVariant(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+    }
+  }
+}
+
+TFieldType FieldTypeOf(const char* declaredType) {
+  if (declaredType == nullptr) return TFieldType::ftUnknown;
+  std::string type = declaredType;
+  for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
+  if (has("BOOL")) return TFieldType::ftBoolean;
+  if (has("DATE") || has("TIME")) return TFieldType::ftDateTime;
+  if (has("MONEY") || has("CURR")) return TFieldType::ftCurrency;
+  if (has("INT")) return TFieldType::ftInteger;
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return TFieldType::ftString;
+  if (has("REAL") || has("FLOA") || has("DOUB")) return TFieldType::ftFloat;
+  return TFieldType::ftUnknown;
+}
+
+Run::Run(TDatabase& database, sqlite3_stmt* statement) : database_(database), statement_(statement) {}
+
+Run::~Run() {
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+}
+
+bool Run::Step() {
+  const int rc = sqlite3_step(statement_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  RaiseError(database_.Handle(), sqlite3_sql(statement_), database_.DatabaseFileName(), database_.BusyTimeoutMs());
+}
+
+}  // namespace corvenna::sqlite
