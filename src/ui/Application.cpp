@@ -1,0 +1,53 @@
+#include "ui/Application.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/Errors.h"
+
+namespace corvenna {
+namespace {
+
+// QApplication keeps references to these for its whole life.
+int appArgc = 1;
+char appName[] = "corvenna";
+char* appArgv[] = {appName, nullptr};
+
+std::unique_ptr<QApplication> ownApplication;
+
+bool EnvSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+void ChooseQtPlatform() {
+  if (EnvSet("QT_QPA_PLATFORM")) return;
+  const bool display = EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
+  setenv("QT_QPA_PLATFORM", display ? "xcb;offscreen" : "offscreen", 1);
+}
+
+void EnsureApplication() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return;
+  if (QCoreApplication::instance() != nullptr)
+    throw Exception("Cannot create the dialog: the host runs a Qt application without widgets");
+  ChooseQtPlatform();
+  ownApplication = std::make_unique<QApplication>(appArgc, appArgv);
+}
+
+void ProcessPendingEvents() {
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+}
+
+void DestroyApplication() { ownApplication.reset(); }
+
+bool DisplayReachable() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return false;
+  const QString platform = QGuiApplication::platformName();
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+}  // namespace corvenna

@@ -1,0 +1,170 @@
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include "data/OtaOpenTables.h"
+#include "platform/ModuleInfo.h"
+#include "ui/RadioGroup.h"
+#include "DialogFixture.h"
+
+namespace corvenna::test {
+namespace {
+
+using DialogFormTest = DialogTest;
+
+std::vector<std::string> GridTitles(const TdlgCorvenna& dialog) {
+  std::vector<std::string> titles;
+  const QAbstractItemModel* model = dialog.dbgGuest->model();
+  for (int i = 0; i < model->columnCount(); ++i) {
+    titles.push_back(model->headerData(i, Qt::Horizontal).toString().toStdString());
+  }
+  return titles;
+}
+
+TEST(DialogVersionSuffixTest, WritesMinorReleaseAndBuildWithTwoDigitsAtLeast) {
+  struct Case {
+    TFileVersion version;
+    const char* suffix;
+  };
+  for (const Case& c : {Case{{2, 1, 3, 45}, " - V2.01 R03 (build 45)"}, Case{{1, 0, 0, 0}, " - V1.00 R00 (build 00)"},
+                        Case{{10, 12, 0, 7}, " - V10.12 R00 (build 07)"},
+                        Case{{0, 9, 10, 65535}, " - V0.09 R10 (build 65535)"}}) {
+    EXPECT_EQ(VersionSuffix(c.version), c.suffix);
+  }
+}
+
+TEST_F(DialogFormTest, CreationLeavesTheFirstPageEmptyMemoHiddenXmlControlsAndVersionedCaption) {
+  Database().AddRoom("101", 1, "Y", "", 80);
+  TdlgCorvenna& dialog = CreateDialog();
+  ASSERT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+  dialog.show();
+
+  EXPECT_EQ(dialog.PageControl->currentWidget(), dialog.tsCompanyInfo);
+  EXPECT_TRUE(dialog.Memo1->toPlainText().isEmpty());
+  EXPECT_FALSE(dialog.edtXmlFile->isVisible());
+  EXPECT_FALSE(dialog.btnSelectXml->isVisible());
+  EXPECT_TRUE(DM().Quendale.Connected());
+  EXPECT_TRUE(DM().tblRoomType.Active());
+  EXPECT_TRUE(DM().tblOtaResponse.Active());
+  EXPECT_EQ(dialog.width(), 861);
+
+  TFileVersion own;
+  ASSERT_TRUE(ReadFileVersion(GetLibraryFileName(), own.Major, own.Minor, own.Release, own.Build));
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Corvenna V2" + VersionSuffix(own));
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, DatabaseThatCannotBeOpenedStopsCreationWithOneErrorBox) {
+  TdlgCorvenna& dialog = CreateDialog();  // no database file at all
+
+  ASSERT_EQ(messages_.errorBoxes.size(), 1u);
+  EXPECT_TRUE(messages_.tasks.empty());
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Corvenna V2");
+  EXPECT_EQ(Text(dialog.Row(1).lblType), "Type 1");
+  EXPECT_EQ(Text(dialog.Row(16).lblType), "Type 16");
+  EXPECT_EQ(GridTitles(dialog), (std::vector<std::string>{"ID", "Guest code", "Booking date", "Arrival date", "Room",
+                                                           "Boooking no", "Travel agent"}));
+  EXPECT_FALSE(DM().Quendale.Connected());
+  dialog.show();
+  EXPECT_TRUE(dialog.isVisible());
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, TabKeyVisitsEachRoomRowBeforeTheNext) {
+  Database().AddRoom("101", 1, "Y", "", 80);
+  Database().AddRoom("201", 2, "Y", "", 90);
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.rgAction->SetItemIndex(2);  // the update boxes take part in the rate update only
+
+  std::vector<QWidget*> expected;
+  for (int slot = 1; slot <= 16; ++slot) {
+    const TRoomTypeRow& row = dialog.Row(slot);
+    expected.insert(expected.end(), {row.edtType, row.edtCode, row.edtRate, row.edtStop, row.cbUpdate});
+  }
+  std::vector<QWidget*> chain;
+  QWidget* widget = dialog.Row(1).edtType;
+  do {
+    if (std::find(expected.begin(), expected.end(), widget) != expected.end()) chain.push_back(widget);
+    widget = widget->nextInFocusChain();
+  } while (widget != dialog.Row(1).edtType);
+  EXPECT_EQ(chain, expected);
+
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.Row(1).edtType->setFocus();
+  std::vector<QWidget*> visited{QApplication::focusWidget()};
+  for (int i = 0; i < 5; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(visited, (std::vector<QWidget*>{dialog.Row(1).edtType, dialog.Row(1).edtCode, dialog.Row(1).edtRate,
+                                            dialog.Row(1).edtStop, dialog.Row(1).cbUpdate, dialog.Row(2).edtType}));
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, ActionChoiceShowsUpdateBoxesAndEnablesDatesAsNeeded) {
+  Database().AddRoom("101", 1, "Y", "", 80);
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  struct Case {
+    int action;
+    bool boxes;
+    bool dates;
+  };
+  for (const Case& c : {Case{2, true, true}, Case{0, false, false}, Case{1, false, true}, Case{2, true, true}}) {
+    SCOPED_TRACE("action " + std::to_string(c.action));
+    dialog.rgAction->SetItemIndex(c.action);
+    EXPECT_EQ(dialog.Row(1).cbUpdate->isVisible(), c.boxes);
+    EXPECT_EQ(dialog.Row(16).cbUpdate->isVisible(), c.boxes);
+    EXPECT_EQ(dialog.lblUpdate->isVisible(), c.boxes);
+    EXPECT_EQ(dialog.btnFromDate->isEnabled(), c.dates);
+    EXPECT_EQ(dialog.btnToDate->isEnabled(), c.dates);
+    EXPECT_EQ(dialog.lblFromDate->isEnabled(), c.dates);
+    EXPECT_TRUE(dialog.edtFromDate->isEnabled());
+    const QColor expected = c.dates ? QColor(Qt::black) : dialog.edtFromDate->palette().color(QPalette::Text);
+    EXPECT_EQ(dialog.edtToDate->palette().color(QPalette::Text), expected);
+    EXPECT_EQ(dialog.cbSelectDates->palette().color(QPalette::WindowText), expected);
+    if (!c.dates) {
+      EXPECT_NE(expected, QColor(Qt::black));
+    }
+  }
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, OnlyTheCancelButtonClosesTheDialogNotEscapeOrEnter) {
+  Database();
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.edtHotelUserName->setFocus();
+  QTest::keyClick(dialog.edtHotelUserName, Qt::Key_Escape);
+  QTest::keyClick(dialog.edtHotelUserName, Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(DM().Quendale.Connected());
+
+  QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_FALSE(DM().tblRoomType.Active());
+  EXPECT_FALSE(DM().Quendale.Connected());
+}
+
+TEST_F(DialogFormTest, MemoMenuSelectsAllAndCopiesLinesAsPlainText) {
+  Database();
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.Memo1->setPlainText("<--ReadRQ-->\n\n<a/>");
+  dialog.pmuCopy->trigger();  // nothing selected: an empty text
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "");
+  dialog.pmuSelectAll->trigger();
+  dialog.pmuCopy->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "<--ReadRQ-->\n\n<a/>");
+}
+
+}  // namespace
+}  // namespace corvenna::test
