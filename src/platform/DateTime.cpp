@@ -14,7 +14,7 @@ constexpr int64_t FirstDay = -693593;
 constexpr int64_t DayAfterLast = 2958466;
 
 // Days from 1 March 0000 (proleptic Gregorian) to the given civil date.
-int64_t DaysFromCivil(int year, int month, int day) {
+constexpr int64_t DaysFromCivil(int year, int month, int day) {
   const int64_t y = month <= 2 ? year - 1 : year;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yearOfEra = y - era * 400;
@@ -24,7 +24,7 @@ int64_t DaysFromCivil(int year, int month, int day) {
 }
 
 // 30 December 1899 counted from 1 March 0000.
-const int64_t BaseDayOffset = DaysFromCivil(1899, 12, 30);
+constexpr int64_t BaseDayOffset = DaysFromCivil(1899, 12, 30);
 
 void CivilFromDays(int64_t days, int& year, int& month, int& day) {
   days += BaseDayOffset;

@@ -1,0 +1,36 @@
+#pragma once
+// The OTA exchange with the channel manager: the availability and rate
+// updates, the reply check they share with the booking retrieval, and the
+// unit's silent switch.
+#include <string>
+
+#include "platform/DateTime.h"
+
+namespace corvenna {
+
+class XmlDocument;
+
+// True: the exchange shows no message dialog (and the retrieval logs less).
+// False when the library is loaded; the retrieval and the availability update
+// set it from their Silent argument, the dialog export clears it.
+extern bool SilentRun;
+
+// Each exchange returns 1 when its run reached its end, whatever the reply
+// said, and 0 when an error was caught after the day log was opened. Errors
+// before that (its own settings, the inventory, the day log) reach the caller.
+
+// Sends, for the nights FromDate to ToDate, the free rooms of every room type
+// that has a channel room code.
+int AvailabilityUpdate(bool Silent, TDateTime FromDate, TDateTime ToDate);
+
+// Sends one rate per ticked and mapped room type (RateAmount, RateSelected) in
+// currencyCode for FromDate to ToDate. Leaves SilentRun as the caller set it.
+int RateUpdate(const std::string& currencyCode, TDateTime FromDate, TDateTime ToDate);
+
+// True when the document holds neither a SOAP fault text nor an OTA error.
+// Records the fault in CorvennaErrorMsg / CorvennaHasError and shows its
+// dialogs unless SilentRun. Raises EXmlError for a document without a root
+// element (a reply that was not XML), before it writes anything.
+bool CheckResponseErrors(const XmlDocument& Doc);
+
+}  // namespace corvenna

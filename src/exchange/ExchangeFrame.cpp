@@ -1,0 +1,191 @@
+#include "exchange/ExchangeFrame.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "data/Constants.h"
+#include "data/OtaDataModule.h"
+#include "data/OtaGfgIni.h"
+#include "exchange/CorvennaMessages.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "platform/HttpRequest.h"
+#include "platform/Text.h"
+
+namespace corvenna {
+
+bool SilentRun = false;
+
+TExchangeSettings ReadExchangeSettings() {
+  TExchangeSettings settings;
+  settings.UserName = Trim(ReadUserName());
+  settings.Password = Trim(ReadPassword());
+  settings.HotelCode = Trim(ReadHotelCode());
+  settings.RequestorID = Trim(ReadRequestorID());
+  settings.Endpoint = Trim(ReadCorvennaAvailReqUlr());
+  return settings;
+}
+
+// ---- the day log -------------------------------------------------------------
+
+std::string DayLogName(TDateTime date, const TFormatSettings& settings) {
+  int year = 0, month = 0, day = 0;
+  DecodeDate(date, year, month, day);
+  const std::string monthName = ReplaceAll(settings.ShortMonthNames.at(static_cast<size_t>(month - 1)), ".", "");
+  return Format("OTA%02d", day) + monthName + ".log";
+}
+
+std::string DayLogPath() { return GetMyDocumentsPath() + std::string(OtaLogSubPath) + DayLogName(Now()); }
+
+void TDayLog::Closer::operator()(std::FILE* file) const { std::fclose(file); }
+
+TDayLog::TDayLog(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "ab")) {
+  if (!file_) throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), std::strerror(errno)));
+}
+
+TDayLog::~TDayLog() = default;
+
+void TDayLog::Write(const std::string& text) {
+  if (!file_) throw EOSError(Format("The exchange log \"%s\" is closed", path_.c_str()));
+  if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size() || std::fflush(file_.get()) != 0)
+    throw EOSError(Format("Cannot write the exchange log \"%s\": %s", path_.c_str(), std::strerror(errno)));
+}
+
+void TDayLog::Close() {
+  if (!file_) return;
+  if (std::fclose(file_.release()) != 0)
+    throw EOSError(Format("Cannot close the exchange log \"%s\": %s", path_.c_str(), std::strerror(errno)));
+}
+
+// ---- log entries and the log block ---------------------------------------------
+
+std::string LoggedXml(const XmlDocument& doc) { return ReIndentXml(doc.Xml()); }
+
+void TLogLines::AddDocument(const std::string& marker, const XmlDocument& doc) {
+  Add(marker);
+  Add(std::string());
+  Add(LoggedXml(doc));
+}
+
+std::string LogTimeLine() { return "<--" + FormatDateTime(FormatSettings().LongTimeFormat, Now()) + "-->"; }
+
+namespace {
+
+// An entry gives one line per line break it holds; a closing break adds none.
+void AppendEntryLines(std::string& out, std::string_view entry) {
+  if (!entry.empty() && entry.back() == '\n') entry.remove_suffix(1);
+  while (true) {
+    const size_t end = entry.find('\n');
+    std::string_view line = entry.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    out.append(line).append("\r\n");
+    if (end == std::string_view::npos) break;
+    entry.remove_prefix(end + 1);
+  }
+}
+
+}  // namespace
+
+std::string LogBlockText(const std::string& timeLine, const std::vector<std::string>& entries) {
+  // A request of a year's availability logs megabytes: grow the block once.
+  size_t size = timeLine.size() + 2;
+  for (const std::string& entry : entries) size += entry.size() + entry.size() / 8 + 2;
+  std::string out;
+  out.reserve(size);
+  AppendEntryLines(out, timeLine);
+  for (const std::string& entry : entries) AppendEntryLines(out, entry);
+  return out;
+}
+
+// ---- the run -----------------------------------------------------------------------
+
+TExchangeRun::TExchangeRun() : settings_(ReadExchangeSettings()), log_(), dayLog_(DayLogPath()) {}
+
+int TExchangeRun::Guarded(const std::function<void()>& body) {
+  try {
+    echoToken_ = NewGuidString();
+    body();
+    return 1;
+  } catch (const std::exception&) {
+    log_.Clear();
+    return 0;
+  }
+}
+
+void TExchangeRun::WriteLogBlock() { dayLog_.Write(LogBlockText(LogTimeLine(), log_.Entries())); }
+
+void TExchangeRun::End() {
+  log_.Clear();
+  dayLog_.Close();
+}
+
+// ---- the request frame and the transport ----------------------------------------------
+
+std::string OtaTimeStamp() { return FormatUtcTimeStamp(NowUTC()); }
+
+XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const TExchangeSettings& settings,
+                          const std::string& echoToken, bool withPos) {
+  doc.InsertDeclaration();
+  XmlNode envelope = doc.AppendElement("soap:Envelope");
+  envelope.SetAttribute("xmlns:soap", SoapEnvelopeNamespace);
+
+  XmlNode security = envelope.AppendElement("soap:Header").AppendElement("wsse:Security");
+  security.SetAttribute("soap:mustUnderstand", "1")
+      .SetAttribute("xmlns:wsse", WsseNamespace)
+      .SetAttribute("xmlns:soap", SoapEnvelopeNamespace);
+  XmlNode token = security.AppendElement("wsse:UsernameToken");
+  token.AppendElement("wsse:Username").SetText(settings.UserName);
+  token.AppendElement("wsse:Password").SetAttribute("Type", PasswordTextType).SetText(settings.Password);
+
+  XmlNode root = envelope.AppendElement("soap:Body").AppendElement(rootName);
+  root.SetAttribute("xmlns", OtaNamespace)
+      .SetAttribute("Version", "1.0")
+      .SetAttribute("TimeStamp", OtaTimeStamp())
+      .SetAttribute("EchoToken", echoToken);
+  if (withPos) {
+    root.AppendElement("POS").AppendElement("Source").AppendElement("RequestorID")
+        .SetAttribute("Type", "22")
+        .SetAttribute("ID", settings.RequestorID);
+  }
+  return root;
+}
+
+std::string SealRequest(XmlDocument& doc) {
+  std::string wireText = doc.Xml();
+  for (XmlNode password : doc.GetElementsByTagName("wsse:Password")) password.SetText(MaskedPassword);
+  return wireText;
+}
+
+void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
+  doc.LoadXml(HttpPostXml(endpoint, wireText));
+}
+
+// ---- message copies and the message dialog ------------------------------------------------
+
+std::string MessageCopyPath(const std::string& name) { return GetMyDocumentsPath() + std::string(TempSubPath) + name; }
+
+void DeleteMessageCopy(const std::string& name) {
+  const std::string path = MessageCopyPath(name);
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  if (error) throw EOSError(Format("Cannot delete the message copy \"%s\": %s", path.c_str(), error.message().c_str()));
+}
+
+void SaveMessageCopy(const XmlDocument& doc, const std::string& name) { doc.Save(MessageCopyPath(name)); }
+
+void ShowExchangeMessage(TaskIcon icon, const std::string& title, const std::string& instruction,
+                         const std::string& content, const std::string& expanded) {
+  if (SilentRun) return;
+  TaskMessage message;
+  message.title = title;
+  message.icon = icon;
+  message.instruction = instruction;
+  message.content = content;
+  message.expanded = expanded;
+  message.button = MsgClose;
+  ShowTaskMessage(message);
+}
+
+}  // namespace corvenna

@@ -1,0 +1,147 @@
+#pragma once
+// The pieces every exchange run is made of: its settings, the day log and the
+// entries collected for it, the SOAP request frame, the transport and the
+// message copies. Each exchange strings them together in its own order.
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
+#include "platform/Messages.h"
+#include "platform/XmlDocument.h"
+
+namespace corvenna {
+
+inline constexpr const char* SoapEnvelopeNamespace = "http://schemas.xmlsoap.org/soap/envelope/";
+inline constexpr const char* WsseNamespace =
+    "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd";
+inline constexpr const char* PasswordTextType =
+    "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-username-token-profile-1.0#PasswordText";
+inline constexpr const char* OtaNamespace = "http://www.opentravel.org/OTA/2003/05";
+// What copies and log entries carry in place of the WS-Security password.
+inline constexpr const char* MaskedPassword = "********";
+
+// The settings of one run, read in this order and each trimmed.
+struct TExchangeSettings {
+  std::string UserName;
+  std::string Password;
+  std::string HotelCode;
+  std::string RequestorID;
+  std::string Endpoint;
+};
+TExchangeSettings ReadExchangeSettings();
+
+// "OTA" + two-digit day + the locale's short month name without any "." + ".log".
+std::string DayLogName(TDateTime date, const TFormatSettings& settings = FormatSettings());
+// The Documents folder + "/Quendale/OTA/" + DayLogName of today.
+std::string DayLogPath();
+
+// The day's exchange log, open for appending (created when missing) for the
+// whole run. The folder is never created: a missing one raises EOSError.
+class TDayLog {
+ public:
+  explicit TDayLog(const std::string& path);
+  ~TDayLog();  // closes quietly when Close was not reached
+  TDayLog(const TDayLog&) = delete;
+  TDayLog& operator=(const TDayLog&) = delete;
+
+  // Writes the text as it stands and flushes it; raises EOSError on failure.
+  void Write(const std::string& text);
+  // Raises EOSError when the file cannot be closed.
+  void Close();
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* file) const;
+  };
+  std::string path_;
+  std::unique_ptr<std::FILE, Closer> file_;
+};
+
+// The entries a run collects for its log block: a marker, an empty entry and a
+// document's re-indented XML, or whatever the exchange adds.
+class TLogLines {
+ public:
+  void Add(std::string entry) { entries_.push_back(std::move(entry)); }
+  // marker, "", LoggedXml(doc)
+  void AddDocument(const std::string& marker, const XmlDocument& doc);
+  const std::vector<std::string>& Entries() const { return entries_; }
+  void Clear() { entries_.clear(); }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+// The document as the log shows it: its XML re-indented.
+std::string LoggedXml(const XmlDocument& doc);
+// "<--" + the locale's long time of now + "-->".
+std::string LogTimeLine();
+// The time line, then every entry split at its line breaks, each line ended by
+// CR LF; an empty entry gives an empty line.
+std::string LogBlockText(const std::string& timeLine, const std::vector<std::string>& entries);
+
+// One run from its opening to its end. The constructor is the opening (the
+// settings, the log-line list, the day log); it raises before anything is
+// guarded. Guarded() runs the rest with every error caught.
+class TExchangeRun {
+ public:
+  TExchangeRun();
+
+  const TExchangeSettings& Settings() const { return settings_; }
+  const std::string& EchoToken() const { return echoToken_; }
+  TLogLines& Log() { return log_; }
+
+  // Makes the run's EchoToken, then runs body. 1 when body returned, 0 when it
+  // raised; after an error the collected entries are dropped.
+  int Guarded(const std::function<void()>& body);
+  // The log block of a run that reached its end: the time line, then every
+  // collected entry.
+  void WriteLogBlock();
+  // Ends the run: the entries are freed and the day log closed (a failure to
+  // close raises).
+  void End();
+
+ private:
+  TExchangeSettings settings_;
+  TLogLines log_;
+  TDayLog dayLog_;
+  std::string echoToken_;
+};
+
+// The OTA time stamp of now: the UTC reading with the suffix "Z".
+std::string OtaTimeStamp();
+
+// Builds the request frame in an empty document: the declaration, the SOAP
+// envelope with the WS-Security header, the body and the OTA root (xmlns,
+// Version, TimeStamp of now, EchoToken), with POS unless withPos is false.
+// Returns the OTA root, under which the exchange hangs its body.
+XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const TExchangeSettings& settings,
+                          const std::string& echoToken, bool withPos = true);
+
+// Serialises the request as it goes on the wire, then puts MaskedPassword in
+// place of the WS-Security password's text, so that copies and log entries
+// made from the document afterwards never carry the real one.
+std::string SealRequest(XmlDocument& doc);
+
+// Posts wireText to the endpoint with Content-Type "text/xml" and loads the
+// reply into the same document; a reply that is not XML leaves it without a
+// root. Raises EHttpError when no reply was obtained.
+void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
+
+// Message copies: the Documents folder + "/Quendale/Temp/" + name (asked anew
+// each time; the folder is never created).
+std::string MessageCopyPath(const std::string& name);
+// Removes the copy when it exists.
+void DeleteMessageCopy(const std::string& name);
+// Saves the document over the copy; raises EXmlError when it cannot.
+void SaveMessageCopy(const XmlDocument& doc, const std::string& name);
+
+// The exchange unit's message dialog, with one button MsgClose; shows nothing
+// when SilentRun.
+void ShowExchangeMessage(TaskIcon icon, const std::string& title, const std::string& instruction,
+                         const std::string& content, const std::string& expanded = std::string());
+
+}  // namespace corvenna

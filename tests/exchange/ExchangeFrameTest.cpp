@@ -1,0 +1,109 @@
+#include "exchange/ExchangeFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "support/XmlOutline.h"
+
+namespace corvenna {
+namespace {
+
+class FrameRequest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClockForTesting([] { return EncodeDateTime(2026, 12, 10, 21, 55, 22, 0); },
+                       [] { return EncodeDateTime(2026, 12, 10, 20, 55, 22, 0); });
+  }
+  void TearDown() override { ResetClock(); }
+};
+
+TEST_F(FrameRequest, EnvelopeHeaderRootAndPosInTheirOrder) {
+  XmlDocument doc;
+  const TExchangeSettings settings{"frontdesk", "pw", "H1", "REQ7", "http://127.0.0.1:1/"};
+  XmlNode root = BuildRequestFrame(doc, "OTA_HotelAvailNotifRQ", settings, "{TOKEN}");
+  root.AppendElement("Body");
+
+  EXPECT_EQ(doc.Xml().rfind("<?xml version=\"1.0\"?>", 0), 0u) << doc.Xml();
+  EXPECT_EQ(doc.Xml().find("<?xml", 1), std::string::npos);
+  EXPECT_EQ(test::XmlOutline(doc),
+            "soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"\n"
+            "  soap:Header\n"
+            "    wsse:Security soap:mustUnderstand=\"1\" "
+            "xmlns:wsse=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd\" "
+            "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"\n"
+            "      wsse:UsernameToken\n"
+            "        wsse:Username = \"frontdesk\"\n"
+            "        wsse:Password Type=\"http://docs.oasis-open.org/wss/2004/01/"
+            "oasis-200401-wss-username-token-profile-1.0#PasswordText\" = \"pw\"\n"
+            "  soap:Body\n"
+            "    OTA_HotelAvailNotifRQ xmlns=\"http://www.opentravel.org/OTA/2003/05\" Version=\"1.0\" "
+            "TimeStamp=\"2026-12-10T20:55:22Z\" EchoToken=\"{TOKEN}\"\n"
+            "      POS\n"
+            "        Source\n"
+            "          RequestorID Type=\"22\" ID=\"REQ7\"\n"
+            "      Body\n");
+}
+
+TEST_F(FrameRequest, EmptyValuesStayPresentAndPosCanBeLeftOut) {
+  XmlDocument withPos, withoutPos;
+  BuildRequestFrame(withPos, "OTA_ReadRQ", TExchangeSettings{}, "");
+  BuildRequestFrame(withoutPos, "OTA_NotifReportRQ", TExchangeSettings{}, "", false);
+
+  const std::string outline = test::XmlOutline(withPos);
+  EXPECT_NE(outline.find("        wsse:Username\n"), std::string::npos) << outline;
+  EXPECT_NE(outline.find("#PasswordText\"\n"), std::string::npos) << outline;
+  EXPECT_NE(outline.find("EchoToken=\"\"\n"), std::string::npos) << outline;
+  EXPECT_NE(outline.find("RequestorID Type=\"22\" ID=\"\"\n"), std::string::npos) << outline;
+  EXPECT_EQ(test::XmlOutline(withoutPos).find("POS"), std::string::npos);
+}
+
+TEST(FrameRequestSeal, WireTextKeepsThePasswordWhileTheDocumentIsMasked) {
+  XmlDocument doc;
+  TExchangeSettings settings;
+  settings.Password = "s3cret&<pw>";
+  BuildRequestFrame(doc, "OTA_ReadRQ", settings, "{T}");
+  const std::string before = test::XmlOutline(doc);
+
+  const std::string wire = SealRequest(doc);
+
+  EXPECT_EQ(test::XmlOutline(wire), before);
+  std::string masked = before;
+  masked.replace(masked.find("s3cret&<pw>"), 11, "********");
+  EXPECT_EQ(test::XmlOutline(doc), masked);
+}
+
+TEST(FrameDayLog, NameHasTwoDigitDayAndTheLocaleMonthWithoutPeriods) {
+  TFormatSettings dotted = GermanFormatSettings();
+  dotted.ShortMonthNames[11] = "Dez.";
+  dotted.ShortMonthNames[2] = "M.r.";
+  struct {
+    TDateTime date;
+    TFormatSettings settings;
+    const char* name;
+  } cases[] = {
+      {EncodeDate(2026, 12, 9), EnglishFormatSettings(), "OTA09Dec.log"},
+      {EncodeDate(2025, 12, 9), EnglishFormatSettings(), "OTA09Dec.log"},
+      {EncodeDate(2026, 12, 31), dotted, "OTA31Dez.log"},
+      {EncodeDate(2026, 3, 1), dotted, "OTA01Mr.log"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DayLogName(c.date, c.settings), c.name);
+}
+
+TEST(FrameDayLog, BlockLinesEndWithCrLf) {
+  const std::vector<std::string> entries{"<--AvailNotifRQ-->", "", "<a>\n  <b />\n</a>\n", "<--AvailNotifRS-->", "",
+                                         "<c/>"};
+  EXPECT_EQ(LogBlockText("<--14:30:05-->", entries),
+            "<--14:30:05-->\r\n<--AvailNotifRQ-->\r\n\r\n<a>\r\n  <b />\r\n</a>\r\n<--AvailNotifRS-->\r\n\r\n<c/>\r\n");
+}
+
+TEST(FrameDayLog, MissingFolderRaisesAndCreatesNothing) {
+  const std::string folder = ::testing::TempDir() + "/no-such-folder-for-the-day-log";
+  EXPECT_THROW(TDayLog log(folder + "/OTA09Dec.log"), EOSError);
+  EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+}  // namespace
+}  // namespace corvenna
