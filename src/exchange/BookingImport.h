@@ -1,0 +1,117 @@
+#pragma once
+// Importing retrieved reservations: the records a reply is parsed into, the
+// import's state that lives as long as the library stays loaded, the parser of
+// the retrieval reply and the saving of one room stay into the host database.
+#include <cstdint>
+#include <string>
+
+#include "platform/Clock.h"  // UTCToLocalTime
+#include "platform/Currency.h"
+#include "platform/DateTime.h"
+
+namespace corvenna {
+
+class XmlDocument;
+
+// The guest of the reservation being imported.
+struct TGuestNameRec {
+  std::string GivenName;
+  std::string FamilyName;
+  std::string CompName;
+  std::string Address1;
+  std::string Address2;
+  std::string City;
+  std::string State;
+  std::string PhoneNumber;
+  std::string Email;
+  std::string PostCode;
+  std::string Country;
+};
+
+// One room stay being imported.
+struct TGuestDataRec {
+  TDateTime BookingDate = 0;
+  TDateTime ArrivalDate = 0;
+  TDateTime DepartureDate = 0;
+  TDateTime ArrivalTime = 0;  // one per reply; the clear routine leaves it alone
+  std::string RoomNumber;
+  int32_t NoRooms = 0;
+  std::string RoomTypeCode;
+  std::string RatePlanCode;
+  int32_t NoAdults = 0;
+  int32_t NoChildren = 0;
+  std::string TravelAgent;
+  std::string CorvennaID;
+  std::string TravelBookingNo;
+  std::string TravelTypeID;
+  std::string ResID_Type;
+  std::string ResID_Value;
+  std::string GuestID;
+  std::string Notes;
+  Currency RoomRateQuoted;
+  std::string CurrCode;
+  int32_t NoOfRooms = 0;
+  std::string RateInfo;
+  std::string ErrorType;
+  std::string ErrorCode;
+  std::string ErrorText;
+};
+
+// OtaResponse.Valid: the outcome of a reservation's first room stay.
+inline constexpr int32_t ValidStored = 0;
+inline constexpr int32_t ValidNoRoomType = 1;
+inline constexpr int32_t ValidNoRoom = 2;
+
+extern TGuestNameRec ParsedGuest;
+extern TGuestDataRec ParsedStay;
+// Bookings stored and room stays not stored by the current (or last) retrieval.
+extern int32_t NewReservationCount;
+extern int32_t RejectedReservationCount;
+// The open group's main booking (0: no group open) and its guest's names.
+extern int32_t GroupMainGuestID;
+extern std::string GroupMainGivenName;
+extern std::string GroupMainFamilyName;
+// Carried to later room stays that name no travel agent or booking number.
+extern std::string LastTravelBookingNo;
+extern std::string LastTravelAgent;
+// Arrival of the last room stay saved; "now" at the start of a retrieval.
+extern TDateTime PrevArrivalDate;
+
+// Resets the room stay, and the guest too when ClearGuest.
+void ClearReservationRecord(bool ClearGuest);
+
+// Begins an import: the counters start at 0, no booking of it exists yet, and
+// the settings a save needs (LastAutoGenNo, DefaultArrival, Type1..Type16)
+// are read once more, at its first save.
+void StartImport();
+// Begins the walk of one reservation: the record starts empty, so nothing of
+// the reservation before it is carried into this one.
+void StartReservation();
+
+// Stores the room stay held in ParsedGuest and ParsedStay as one transaction:
+// guest, booking, group rows, occupancy and the OtaResponse row are written
+// together or not at all. True when a booking was stored. Raises on a
+// database failure, with the import's state as it was before the call.
+bool SaveReservation();
+
+// The RoomNo of the first room of host room type `slot` that is free from
+// arrival to departure, or the empty text.
+std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure);
+
+// Opens DM().qryGuestName on the GuestName rows with the parsed guest's given
+// name, family name and e-mail, on its first row.
+void OpenGuestNameQuery();
+
+// Imports the retrieval reply: empties OtaResponse (a failure there raises),
+// then saves every room stay of every HotelReservation and tells the user the
+// outcome unless SilentRun; any later failure ends the walk with an error
+// message and goes no further.
+void ParseReservations(XmlDocument& Doc);
+
+// An xs:date text at midnight; raises EConvertError for any other text.
+TDateTime XSDateToDateTime(const std::string& text);
+
+// Puts every import global back to its state at load (tests).
+void ResetImportStateForTesting();
+
+}  // namespace corvenna

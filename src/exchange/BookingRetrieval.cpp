@@ -1,0 +1,145 @@
+// The read request, the import of its reply and one report per OtaResponse row.
+#include "exchange/BookingRetrieval.h"
+
+#include "data/OtaDataModule.h"
+#include "exchange/BookingImport.h"
+#include "exchange/CorvennaMessages.h"
+#include "exchange/ExchangeFrame.h"
+#include "platform/Clock.h"
+#include "platform/Dataset.h"
+#include "platform/Text.h"
+#include "platform/XmlDocument.h"
+
+namespace corvenna {
+namespace {
+
+// A silent run logs its reply only when the reply says something.
+inline constexpr size_t SilentReplyLogUnits = 400;
+
+void AppendReadRequestBody(XmlNode root, const std::string& hotelCode) {
+  root.AppendElement("ReadRequests")
+      .AppendElement("HotelReadRequest")
+      .SetAttribute("HotelCode", hotelCode)
+      .AppendElement("SelectionCriteria")
+      .SetAttribute("SelectionType", "Undelivered");
+}
+
+void LogReadRequest(TLogLines& log, const XmlDocument& doc, bool silent) {
+  if (!silent) {
+    log.AddDocument("<--ReadRQ-->", doc);
+    return;
+  }
+  log.Add("<--ReadRQ-->");
+  log.Add(std::string());
+}
+
+void LogReadReply(TLogLines& log, const XmlDocument& doc, bool silent) {
+  const std::string xml = LoggedXml(doc);
+  if (silent && Utf16Length(xml) < SilentReplyLogUnits) return;
+  log.Add("<--RetriveRS-->");
+  log.Add(std::string());
+  log.Add(xml);
+}
+
+// ---- the reports ---------------------------------------------------------------------
+
+struct TReportError {
+  const char* code;
+  const char* text;
+};
+
+TReportError ReportErrorOf(int32_t valid) {
+  if (valid == ValidNoRoomType) return {"402", "Invalid room type"};
+  return {"403", "Room not available"};
+}
+
+void AppendReportBody(XmlNode root, TDataSet& row) {
+  const int32_t valid = row.FieldByName("Valid").AsInteger();
+  if (valid == ValidStored) {
+    root.AppendElement("Success");
+  } else {
+    const TReportError error = ReportErrorOf(valid);
+    root.AppendElement("Errors").AppendElement("Error").SetAttribute("Type", "3").SetAttribute("Code", error.code)
+        .SetText(error.text);
+  }
+  XmlNode reservation = root.AppendElement("NotifDetails")
+                            .AppendElement("HotelNotifReport")
+                            .AppendElement("HotelReservations")
+                            .AppendElement("HotelReservation");
+  reservation.SetAttribute("ResStatus", "Book").SetAttribute("CreateDateTime", OtaTimeStamp());
+  reservation.AppendElement("UniqueID")
+      .SetAttribute("Type", row.FieldByName("TravelID").AsString())
+      .SetAttribute("ID", row.FieldByName("BookingNo").AsString());
+  if (valid != ValidStored) return;
+  reservation.AppendElement("ResGlobalInfo")
+      .AppendElement("HotelReservationIDs")
+      .AppendElement("HotelReservationID")
+      .SetAttribute("ResID_Type", row.FieldByName("ResIDType").AsString())
+      .SetAttribute("ResID_Value", row.FieldByName("ResIDValue").AsString());
+}
+
+void SendReport(TExchangeRun& run, TDataSet& row, int number) {
+  XmlDocument doc;
+  const TExchangeSettings& settings = run.Settings();
+  AppendReportBody(BuildRequestFrame(doc, "OTA_NotifReportRQ", settings, run.EchoToken(), false), row);
+  const std::string wireText = SealRequest(doc);
+
+  const std::string requestCopy = "NotifReportRQ" + IntToStr(number) + ".xml";
+  DeleteMessageCopy(requestCopy);
+  SaveMessageCopy(doc, requestCopy);
+  run.Log().AddDocument("<--NotifReportRQ-->", doc);
+
+  PostRequest(doc, settings.Endpoint, wireText);
+  const std::string replyCopy = "NotifReportRS" + IntToStr(number) + ".xml";
+  DeleteMessageCopy(replyCopy);
+  CheckResponseErrors(doc);
+  SaveMessageCopy(doc, replyCopy);
+  run.Log().AddDocument("<--NotifReportRS-->", doc);
+}
+
+void SendReports(TExchangeRun& run) {
+  TTable& responses = DM().tblOtaResponse;
+  int number = 1;
+  for (responses.First(); !responses.Eof(); responses.Next()) SendReport(run, responses, number++);
+}
+
+void RetrieveAndReport(TExchangeRun& run, bool silent) {
+  XmlDocument doc;
+  const TExchangeSettings& settings = run.Settings();
+  AppendReadRequestBody(BuildRequestFrame(doc, "OTA_ReadRQ", settings, run.EchoToken()), settings.HotelCode);
+  CheckResponseErrors(doc);
+  const std::string wireText = SealRequest(doc);
+  SaveMessageCopy(doc, "ReadRQ.xml");
+  LogReadRequest(run.Log(), doc, silent);
+
+  PostRequest(doc, settings.Endpoint, wireText);
+  DeleteMessageCopy("ResRetriveRS.xml");
+  SaveMessageCopy(doc, "ResRetriveRS.xml");
+  LogReadReply(run.Log(), doc, silent);
+  if (!CheckResponseErrors(doc)) {
+    // A refused read ends the run quietly: nothing imported, reported or logged.
+    run.Log().Clear();
+    return;
+  }
+
+  ParseReservations(doc);
+  SendReports(run);
+  run.WriteLogBlock();
+}
+
+}  // namespace
+
+int BookingRetrieval(bool Silent) {
+  SilentRun = Silent;
+  PrevArrivalDate = Now();
+  NewReservationCount = 0;
+  RejectedReservationCount = 0;
+  ClearReservationRecord(true);
+
+  TExchangeRun run;
+  const int result = run.Guarded([&] { RetrieveAndReport(run, Silent); });
+  run.End();
+  return result;
+}
+
+}  // namespace corvenna

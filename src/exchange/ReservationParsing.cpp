@@ -1,0 +1,280 @@
+// Turning the retrieval reply into parsed room stays: four finders over the
+// children of one HotelReservation and four walkers over any depth, each
+// walker handling an element's descendants before the element itself.
+#include <utility>
+#include <vector>
+
+#include "data/OtaDataModule.h"
+#include "data/OtaGfgIni.h"
+#include "exchange/BookingImport.h"
+#include "exchange/ExchangeFrame.h"
+#include "platform/Text.h"
+#include "platform/XmlDocument.h"
+#include "platform/XsDate.h"
+
+namespace corvenna {
+
+TDateTime XSDateToDateTime(const std::string& text) { return ParseXsDate(text); }
+
+namespace {
+
+inline constexpr size_t MaxNotesUnits = 255;
+
+using TNodeList = std::vector<XmlNode>;
+
+// The settings the walk works with, read once at its start, like the rest of
+// the import's: nothing changes them while one retrieval runs.
+struct TParseSettings {
+  bool useUtc = true;
+  bool afterTax = true;
+  bool useDot = true;
+};
+TParseSettings Settings;
+
+bool IsElement(const XmlNode& node) { return node.NodeType() == XmlNode::Element; }
+
+std::string TextOf(const XmlNode& element) { return Trim(element.Text()); }
+
+template <typename OnElement>
+void WalkElements(const TNodeList& nodes, const OnElement& onElement) {
+  for (const XmlNode& node : nodes) {
+    if (!IsElement(node)) continue;
+    WalkElements(node.ChildNodes(), onElement);
+    onElement(node);
+  }
+}
+
+// ---- the walkers -------------------------------------------------------------------
+
+void ParseRequestorID(const TNodeList& nodes) {
+  WalkElements(nodes, [](const XmlNode& element) {
+    if (element.NodeName() != "RequestorID") return;
+    for (const auto& [name, value] : element.Attributes())
+      if (name == "ID") ParsedStay.TravelAgent = Trim(value);
+  });
+}
+
+void ReadGuestElement(const XmlNode& element) {
+  TGuestNameRec& g = ParsedGuest;
+  const std::string name = element.NodeName();
+  const std::pair<const char*, std::string*> lastWins[] = {
+      {"Email", &g.Email},         {"CityName", &g.City},      {"StateProv", &g.State},
+      {"PostalCode", &g.PostCode}, {"CountryName", &g.Country}};
+  for (const auto& [elementName, field] : lastWins) {
+    if (name == elementName) *field = TextOf(element);
+  }
+  if (name == "GivenName" && g.GivenName.empty()) g.GivenName = TextOf(element);
+  if (name == "Surname" && g.FamilyName.empty()) g.FamilyName = TextOf(element);
+  if (name == "AddressLine") (g.Address1.empty() ? g.Address1 : g.Address2) = TextOf(element);
+  if (name == "Telephone") {
+    for (const auto& [attribute, value] : element.Attributes())
+      if (attribute == "PhoneNumber") g.PhoneNumber = Trim(value);
+  }
+}
+
+void ParseGuestProfile(const TNodeList& nodes) { WalkElements(nodes, ReadGuestElement); }
+
+void ParseHotelReservationID(const TNodeList& nodes) {
+  WalkElements(nodes, [](const XmlNode& element) {
+    if (element.NodeName() != "HotelReservationID") return;
+    for (const auto& [name, value] : element.Attributes()) {
+      if (name == "ResID_Type") ParsedStay.ResID_Type = Trim(value);
+      if (name == "ResID_Value") ParsedStay.ResID_Value = Trim(value);
+    }
+  });
+}
+
+// The dates of one node list of a room stay, by which its Total is divided.
+struct TStayDates {
+  TDateTime start;
+  TDateTime end;
+};
+
+void ReadTimeSpan(const XmlNode& element, TStayDates& dates) {
+  for (const auto& [name, value] : element.Attributes()) {
+    if (name == "Start") dates.start = ParsedStay.ArrivalDate = XSDateToDateTime(Trim(value));
+    if (name == "End") dates.end = ParsedStay.DepartureDate = XSDateToDateTime(Trim(value));
+  }
+}
+
+void ReadRoomRate(const XmlNode& element) {
+  for (const auto& [name, value] : element.Attributes()) {
+    if (name == "RoomTypeCode") ParsedStay.RoomTypeCode = Trim(value);
+    if (name == "RatePlanCode") ParsedStay.RatePlanCode = Trim(value);
+    if (name == "NumberOfUnits") ParsedStay.NoRooms = StrToInt(Trim(value));
+  }
+}
+
+void ReadGuestCount(const XmlNode& element) {
+  std::string code;
+  int32_t count = 0;
+  for (const auto& [name, value] : element.Attributes()) {
+    if (name == "AgeQualifyingCode") code = Trim(value);
+    if (name == "Count") count = StrToInt(Trim(value));
+  }
+  if (code == "10") ParsedStay.NoAdults = count;
+  if (code == "8") ParsedStay.NoChildren = count;
+  if (code == "7") ParsedStay.NoChildren += count;
+}
+
+// A dotted amount ("1,234.50" or "1.234.50") made readable by the locale:
+// currency string and thousand separators out, the dot as decimal separator.
+std::string DotAmountText(const std::string& value, const TFormatSettings& locale) {
+  std::string text = ReplaceAll(Trim(value), locale.CurrencyString, "");
+  const std::string& thousands = locale.ThousandSeparator;
+  if (!thousands.empty()) {
+    for (size_t at = text.find(thousands); at != std::string::npos; at = text.find(thousands)) {
+      const auto position = static_cast<int64_t>(Utf16Length(std::string_view(text).substr(0, at))) + 1;
+      if (position >= static_cast<int64_t>(Utf16Length(text)) - locale.CurrencyDecimals) break;
+      text.erase(at, thousands.size());
+    }
+  }
+  return ReplaceAll(text, ".", locale.DecimalSeparator);
+}
+
+void ReadTotal(const XmlNode& element, const TStayDates& dates) {
+  const std::string amountName = Settings.afterTax ? "AmountAfterTax" : "AmountBeforeTax";
+  const bool useDot = Settings.useDot;
+  for (const auto& [name, value] : element.Attributes()) {
+    if (name == "CurrencyCode") ParsedStay.CurrCode = Trim(value);
+    if (name != amountName) continue;
+    const std::string text = useDot ? DotAmountText(value, FormatSettings()) : Trim(value);
+    long double amount = StrToFloat(text);
+    if (!SameDay(dates.start, dates.end)) {
+      const int nights = DaysBetween(dates.start, dates.end);
+      if (nights >= 1) amount /= nights;
+    }
+    ParsedStay.RoomRateQuoted = Currency::FromDouble(amount);
+  }
+}
+
+void ReadRoomStayElement(const XmlNode& element, TStayDates& dates) {
+  const std::string name = element.NodeName();
+  if (name == "Text") ParsedStay.Notes = Utf16Left(ReplaceAll(TextOf(element), "\r\n", " "), MaxNotesUnits);
+  if (name == "TimeSpan") ReadTimeSpan(element, dates);
+  if (name == "RoomRate") ReadRoomRate(element);
+  if (name == "GuestCount") ReadGuestCount(element);
+  if (name == "Total") ReadTotal(element, dates);
+}
+
+// Each node list has its own dates: a Total is divided only by a TimeSpan
+// that stands before it in the same list.
+void ParseRoomStay(const TNodeList& nodes) {
+  const TDateTime now = Now();
+  TStayDates dates{now, now};
+  for (const XmlNode& node : nodes) {
+    if (!IsElement(node)) continue;
+    ParseRoomStay(node.ChildNodes());
+    ReadRoomStayElement(node, dates);
+  }
+}
+
+// ---- the finders, over the children of one HotelReservation ------------------------
+
+void ReadUniqueID(const XmlNode& element, bool& idMet) {
+  for (const auto& [name, value] : element.Attributes()) {
+    if (name == "Type") ParsedStay.TravelTypeID = Trim(value);
+    if (name != "ID") continue;
+    (idMet ? ParsedStay.CorvennaID : ParsedStay.TravelBookingNo) = Trim(value);
+    idMet = true;
+  }
+}
+
+void ParsePOSAndUniqueID(const TNodeList& children) {
+  bool idMet = false;
+  for (const XmlNode& child : children) {
+    if (!IsElement(child)) continue;
+    const std::string name = child.NodeName();
+    if (name == "POS") {
+      for (const XmlNode& source : child.ChildNodes()) ParseRequestorID(source.ChildNodes());
+    }
+    if (name == "UniqueID") ReadUniqueID(child, idMet);
+  }
+}
+
+// Runs `walker` on the child nodes of every child of each element named `name`.
+void ForGrandchildren(const TNodeList& children, const char* name, void (*walker)(const TNodeList&)) {
+  for (const XmlNode& child : children) {
+    if (!IsElement(child) || child.NodeName() != name) continue;
+    for (const XmlNode& grandchild : child.ChildNodes()) walker(grandchild.ChildNodes());
+  }
+}
+
+void ParseResGuests(const TNodeList& children) { ForGrandchildren(children, "ResGuests", ParseGuestProfile); }
+
+void ParseResGlobalInfo(const TNodeList& children) {
+  ForGrandchildren(children, "ResGlobalInfo", ParseHotelReservationID);
+}
+
+void ParseRoomStays(const TNodeList& children) {
+  for (const XmlNode& child : children) {
+    if (!IsElement(child) || child.NodeName() != "RoomStays") continue;
+    for (const XmlNode& stay : child.ChildNodes()) {
+      if (!IsElement(stay)) continue;
+      ParseRoomStay(stay.ChildNodes());
+      SaveReservation();
+    }
+  }
+}
+
+// ---- the walk of the whole reply -------------------------------------------------------
+
+// The first ResGuest's ArrivalTime serves every booking of the reply.
+TDateTime FirstArrivalTime(const XmlDocument& doc) {
+  const std::vector<XmlNode> guests = doc.GetElementsByTagName("ResGuest");
+  TDateTime arrival = 0;
+  if (guests.empty()) return arrival;
+  for (const auto& [name, value] : guests.front().Attributes()) {
+    if (name != "ArrivalTime" || Trim(value).empty()) continue;
+    arrival = StrToTime(Trim(value));
+    if (Settings.useUtc) arrival = UTCToLocalTime(arrival);
+  }
+  return arrival;
+}
+
+std::string BookingNumberList() {
+  std::string list;
+  TTable& responses = DM().tblOtaResponse;
+  for (responses.First(); !responses.Eof(); responses.Next())
+    list += MsgBookingNo + " - " + responses.FieldByName("BookingNo").AsString() + "\n\r";
+  return list;
+}
+
+std::string ResultText() {
+  std::string text = IntToStr(NewReservationCount) + " - " + MsgNewReservRecorded;
+  if (RejectedReservationCount > 0) text += " (" + IntToStr(RejectedReservationCount) + " - " + MsgError + ")";
+  return text;
+}
+
+void WalkReservations(const XmlDocument& doc) {
+  const std::vector<XmlNode> reservations = doc.GetElementsByTagName("HotelReservation");
+  if (reservations.empty()) {
+    ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNoreservation, MsgNoNewReservation);
+    return;
+  }
+  ParsedStay.ArrivalTime = FirstArrivalTime(doc);
+  for (const XmlNode& reservation : reservations) {
+    StartReservation();
+    const TNodeList children = reservation.ChildNodes();
+    ParsePOSAndUniqueID(children);
+    ParseResGuests(children);
+    ParseResGlobalInfo(children);
+    ParseRoomStays(children);
+  }
+  ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNewReservation, ResultText(), BookingNumberList());
+}
+
+}  // namespace
+
+void ParseReservations(XmlDocument& Doc) {
+  Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
+  DM().tblOtaResponse.EmptyTable();
+  StartImport();
+  try {
+    WalkReservations(Doc);
+  } catch (const std::exception& error) {
+    ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, error.what());
+  }
+}
+
+}  // namespace corvenna
