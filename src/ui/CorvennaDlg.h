@@ -137,6 +137,20 @@ class TdlgCorvenna : public QDialog {
   void LoadAutoCheckSettings();
   void LoadRoomTypeLabels();
 
+  // Send's entry checks; each shows its own message before it fails.
+  bool CheckCompanyInfo();
+  bool CheckRoomTypes();
+  bool CheckRateCodes();
+  bool CheckDates();
+  void StoreSettings();
+  // Runs the action chosen in rgAction and lists its copies; false when its
+  // date check stopped it.
+  bool RunChosenAction(bool& failed);
+  void FillRateAmounts();
+  void ApplyRememberPassword();
+  // The calendar on date; the date it hands back goes to date and field.
+  void PickDate(TDateTime& date, QLineEdit* field);
+
   TTranslations siLang1_;
   std::array<TRoomTypeRow, 16> rows_{};
   std::unique_ptr<DatasetTableModel> guestModel_;

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -59,6 +60,14 @@ bool TypedCharacter(const QKeyEvent& event, char16_t& key) {
   return true;
 }
 
+// Entering and leaving a field: the focus moving between controls, not the
+// window losing activation or a context menu opening over the field.
+bool FieldFocusChange(const QEvent& event, QEvent::Type type) {
+  if (event.type() != type) return false;
+  const Qt::FocusReason reason = static_cast<const QFocusEvent&>(event).reason();
+  return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
 }  // namespace
 
 void TdlgCorvenna::ConnectHandlers() {
@@ -102,8 +111,8 @@ bool TdlgCorvenna::eventFilter(QObject* watched, QEvent* event) {
     }
     return key == 0;
   }
-  if (isRate && event->type() == QEvent::FocusIn) Guarded("edtRate1Enter", [&] { edtRate1Enter(watched); });
-  if (isRate && event->type() == QEvent::FocusOut) Guarded("edtRate1Exit", [&] { edtRate1Exit(watched); });
+  if (isRate && FieldFocusChange(*event, QEvent::FocusIn)) Guarded("edtRate1Enter", [&] { edtRate1Enter(watched); });
+  if (isRate && FieldFocusChange(*event, QEvent::FocusOut)) Guarded("edtRate1Exit", [&] { edtRate1Exit(watched); });
   return QDialog::eventFilter(watched, event);
 }
 

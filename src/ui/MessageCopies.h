@@ -1,0 +1,24 @@
+#pragma once
+// The request and reply copies an exchange leaves below the Documents folder,
+// as the Result page lists them.
+#include <string>
+#include <vector>
+
+namespace corvenna {
+
+struct TMessageCopy {
+  std::string Marker;    // "<--AvailNotifRQ-->"
+  std::string FileName;  // "AvailNotifRQ.xml"
+};
+
+// ReadRQ, the reply, then one request/reply pair per report sent, numbered from 1.
+std::vector<TMessageCopy> RetrievalCopies(int reports);
+std::vector<TMessageCopy> AvailabilityCopies();
+std::vector<TMessageCopy> RateCopies();
+
+// The listing, line by line: per copy (after an empty line from the second on)
+// its marker, an empty line and the copy's XML re-indented; a copy that is
+// missing or no XML leaves its place empty.
+std::vector<std::string> MessageCopyLines(const std::vector<TMessageCopy>& copies);
+
+}  // namespace corvenna

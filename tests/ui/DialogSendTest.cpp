@@ -1,0 +1,492 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <functional>
+
+#include "ChannelSim.h"
+#include "data/OtaGfgIni.h"
+#include "exchange/BookingImport.h"
+#include "exchange/CorvennaMessages.h"
+#include "platform/Text.h"
+#include "platform/XmlDocument.h"
+#include "support/ExchangeFixture.h"
+#include "ui/CalendarGrid.h"
+#include "ui/ComboBox.h"
+#include "ui/MessageCopies.h"
+#include "ui/OtaCalendarDlg.h"
+#include "ui/RadioGroup.h"
+#include "DialogFixture.h"
+
+namespace corvenna::test {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr int NoAction = -1;
+constexpr int Retrieval = 0;
+constexpr int Availability = 1;
+constexpr int Rates = 2;
+const char* const kPassword = "s3cret&<pw>";
+
+// While `action` runs, answers the first modal dialog that opens with `answer`;
+// a watchdog closes any modal dialog that is still open after ten seconds.
+void AnswerModal(const std::function<void()>& action, const std::function<void(QDialog&)>& answer) {
+  bool answered = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (answered || modal == nullptr || !modal->isVisible()) return;
+    answered = true;
+    answer(*modal);
+    if (modal->isVisible()) modal->reject();
+  });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    ADD_FAILURE() << "a modal dialog stayed open";
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->done(-1);
+  });
+  poll.start(10);
+  watchdog.start(10000);
+  action();
+  EXPECT_TRUE(answered) << "no modal dialog opened";
+}
+
+std::string Caption(const QPushButton* button) { return button->text().toStdString(); }
+
+// A hotel with room types 1 to 3 mapped to DBL, SGL and STE, the translation
+// file, and channel-sim as the endpoint; the dialog of each test is made with
+// these settings stored.
+class DialogSendTest : public DialogTest {
+ protected:
+  DialogSendTest() {
+    fs::copy_file(fs::path(CORVENNA_SOURCE_DIR) / "host" / "Language.sil", LanguageFile());
+    fs::create_directories(ReservationsFolder());
+    sim_ = std::make_unique<channelsim::ChannelSim>(ReservationsFolder().string());
+    for (const auto& [room, type, rate] :
+         std::vector<std::tuple<const char*, int, double>>{{"101", 1, 80}, {"102", 1, 80}, {"201", 2, 60}, {"301", 3, 150}})
+      Database().AddRoom(room, type, "Y", "", rate);
+    WriteUserName("frontdesk");
+    WritePassword(kPassword);
+    WriteHotelCode("HOTEL42");
+    WriteRequestorID("REQ7");
+    WriteCorvennaAvailReqUlr(sim_->Url());
+    const char* const types[] = {"DBL", "SGL", "STE"};
+    const char* const codes[] = {"BAR", "NRF", "BAR"};
+    for (int slot = 1; slot <= 3; ++slot) {
+      WriteType(slot, types[slot - 1]);
+      WriteCode(slot, codes[slot - 1]);
+    }
+    SilentRun = false;
+    RateAmount.fill(Currency{});
+    RateSelected.fill(false);
+    ResetImportStateForTesting();
+  }
+  ~DialogSendTest() override {
+    ResetImportStateForTesting();
+    SilentRun = false;
+  }
+
+  fs::path ReservationsFolder() const { return home_.Root() / "reservations"; }
+  fs::path TempFolder() const { return home_.Documents() / "Quendale" / "Temp"; }
+
+  TdlgCorvenna& DialogFor(int action) {
+    TdlgCorvenna& dialog = CreateDialog();
+    EXPECT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+    dialog.rgAction->SetItemIndex(action);
+    return dialog;
+  }
+  void Send() { Dialog().btnSend->click(); }
+
+  std::vector<std::pair<std::string, std::string>> Shown() const {
+    std::vector<std::pair<std::string, std::string>> shown;
+    for (const TaskMessage& m : messages_.tasks) shown.emplace_back(m.instruction, m.content);
+    return shown;
+  }
+  std::vector<std::string> ReceivedRoots() const {
+    std::vector<std::string> roots;
+    for (const auto& request : sim_->Received()) roots.push_back(request.rootName);
+    return roots;
+  }
+  // The memo's lines as it shows them, an empty last line included.
+  std::vector<std::string> MemoLines() {
+    std::vector<std::string> lines;
+    const QTextDocument* document = Dialog().Memo1->document();
+    for (QTextBlock block = document->begin(); block != document->end(); block = block.next())
+      lines.push_back(block.text().toStdString());
+    return lines;
+  }
+  // What the Result page shows of a copy on disk.
+  std::string ShownCopy(const std::string& copy) const {
+    XmlDocument document;
+    document.Load((TempFolder() / copy).string());
+    return ReIndentXml(document.Xml());
+  }
+
+  std::unique_ptr<channelsim::ChannelSim> sim_;
+};
+
+TEST_F(DialogSendTest, EntryChecksStopSendBeforeAnythingIsStored) {
+  struct Case {
+    const char* name;
+    std::function<void(TdlgCorvenna&)> edit;
+    std::string* instruction;
+    std::string* content;
+  };
+  const std::vector<Case> cases{
+      {"empty user name", [](TdlgCorvenna& d) { d.edtHotelUserName->clear(); }, &rsCompany, &rsEnterCompany},
+      {"empty hotel code", [](TdlgCorvenna& d) { d.edtHotelCode->clear(); }, &rsCompany, &rsEnterCompany},
+      {"empty password", [](TdlgCorvenna& d) { d.edtHotelPassword->clear(); }, &rsCompany, &rsEnterCompany},
+      {"empty url", [](TdlgCorvenna& d) { d.edtUrl->clear(); }, &rsCompany, &rsEnterCompany},
+      {"counted row without type or rate code",
+       [](TdlgCorvenna& d) {
+         d.Row(2).edtType->clear();
+         d.Row(2).edtCode->clear();
+       },
+       &rsRoomType, &rsPleaseEnterRoomType},
+      {"counted but unticked row without rate code",
+       [](TdlgCorvenna& d) {
+         d.Row(3).cbUpdate->setChecked(false);
+         d.Row(3).edtCode->clear();
+       },
+       &rsRateCode, &rsPleaseEnterRateCode},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TdlgCorvenna& dialog = DialogFor(Availability);
+    messages_.tasks.clear();
+    dialog.Memo1->setPlainText("old copies");
+    dialog.edtRequestorID->setText("CHANGED");
+    c.edit(dialog);
+    Send();
+
+    ASSERT_EQ(messages_.tasks.size(), 1u);
+    const TaskMessage& shown = messages_.tasks[0];
+    EXPECT_EQ(shown.instruction, *c.instruction);
+    EXPECT_EQ(shown.content, *c.content);
+    EXPECT_FALSE(shown.instruction.empty());
+    EXPECT_EQ(shown.title, rsError);
+    EXPECT_EQ(shown.button, rsClose);
+    EXPECT_EQ(shown.icon, TaskIcon::Error);
+    EXPECT_EQ(ReadRequestorID(), "REQ7");
+    EXPECT_TRUE(dialog.Memo1->toPlainText().isEmpty());
+    EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+    EXPECT_TRUE(sim_->Received().empty());
+  }
+}
+
+TEST_F(DialogSendTest, BlankEntriesPassTheChecksAndBlankCodesAreStoredEmpty) {
+  TdlgCorvenna& dialog = DialogFor(NoAction);
+  dialog.edtHotelPassword->setText("   ");
+  dialog.Row(1).edtType->setText("   ");
+  dialog.Row(2).edtCode->setText(" \t ");
+  dialog.Row(3).edtType->setText("  STE2 ");
+  Send();
+  EXPECT_TRUE(messages_.tasks.empty());
+  EXPECT_TRUE(messages_.errorBoxes.empty());
+  EXPECT_EQ(ReadType(1), "");
+  EXPECT_EQ(ReadCode(2), "");
+  EXPECT_EQ(ReadType(3), "STE2");
+  EXPECT_EQ(dialog.PageControl->currentIndex(), 1);
+}
+
+TEST_F(DialogSendTest, StoresEveryControlAndTheRememberPasswordRule) {
+  struct Case {
+    bool remember;
+    std::string password;
+  };
+  for (const Case& c : {Case{false, ""}, Case{true, "typed pw"}}) {
+    SCOPED_TRACE(c.remember ? "remembered" : "not remembered");
+    WriteSavePassword(!c.remember);
+    TdlgCorvenna& dialog = DialogFor(NoAction);
+    ASSERT_EQ(Caption(dialog.btnCancel), "Cancel");
+    dialog.edtHotelUserName->setText(" user ");
+    dialog.edtHotelPassword->setText("typed pw");
+    dialog.cbRememberPassword->setChecked(c.remember);
+    dialog.edtHotelCode->setText(" H1 ");
+    dialog.edtRequestorID->setText(" R1 ");
+    for (int slot = 1; slot <= 16; ++slot) {
+      dialog.Row(slot).edtType->setText(QString::fromStdString(" T" + std::to_string(slot)));
+      dialog.Row(slot).edtCode->setText(QString::fromStdString("C" + std::to_string(slot) + " "));
+      dialog.Row(slot).edtStop->setText(QString::fromStdString(" " + std::to_string(slot * 2)));
+    }
+    dialog.edtMaxAllocation->setText(" 17 ");
+    dialog.cbCurrencyCode->setCurrentIndex(4);
+    dialog.cbIncludingTax->setChecked(true);
+    dialog.cbUseUTCTime->setChecked(true);
+    dialog.cbAutoCheck->setCurrentIndex(3);
+    dialog.cbFullFlush->setCurrentIndex(1);
+    dialog.cbFlushTime->setCurrentIndex(23);
+    dialog.edtUrl->setText(" http://127.0.0.1:1/x ");
+    dialog.cbRecalcOccupancy->setChecked(true);
+    dialog.cbShowmessage->setChecked(true);
+    dialog.cbUseDot->setChecked(true);
+    dialog.cbAutoStop->setChecked(true);
+    Send();
+    ASSERT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+
+    EXPECT_EQ(ReadUserName(), " user ");
+    EXPECT_EQ(ReadHotelCode(), " H1 ");
+    EXPECT_EQ(ReadRequestorID(), " R1 ");
+    for (int slot = 1; slot <= 16; ++slot) {
+      EXPECT_EQ(ReadType(slot), "T" + std::to_string(slot));
+      EXPECT_EQ(ReadCode(slot), "C" + std::to_string(slot));
+      EXPECT_EQ(ReadStopSale(slot), slot * 2);
+    }
+    EXPECT_EQ(ReadMaxAllocation(), 17);
+    EXPECT_EQ(ReadCurrencyCode(), 4);
+    EXPECT_TRUE(ReadRateIncludingTax());
+    EXPECT_TRUE(ReadUseUTCTime());
+    EXPECT_EQ(ReadAutoCheck(), 3);
+    EXPECT_EQ(ReadFullFlush(), 1);
+    EXPECT_EQ(ReadFlushTime(), 23);
+    EXPECT_EQ(ReadCorvennaAvailReqUlr(), " http://127.0.0.1:1/x ");
+    EXPECT_TRUE(ReadRecalcOccupancy());
+    EXPECT_TRUE(ReadShowmessage());
+    EXPECT_TRUE(ReadUseDot());
+    EXPECT_TRUE(ReadAutoStop());
+
+    EXPECT_EQ(ReadPassword(), c.password);
+    EXPECT_EQ(ReadSavePassword(), c.remember);
+    EXPECT_EQ(Caption(dialog.btnCancel), rsClose);
+    EXPECT_EQ(dialog.PageControl->currentIndex(), 1);
+    EXPECT_TRUE(sim_->Received().empty());
+  }
+}
+
+TEST_F(DialogSendTest, TextThatIsNoIntegerStopsStoringAtItsField) {
+  for (int slot = 1; slot <= 16; ++slot) WriteStopSale(slot, 50 + slot);
+  WriteMaxAllocation(9);
+  WriteCurrencyCode(1);
+  struct Case {
+    const char* name;
+    std::function<void(TdlgCorvenna&)> edit;
+    std::string error;
+    int storedStopSales;  // slots stored before the failing field
+  };
+  const std::vector<Case> cases{
+      {"emptied stop sale 3", [](TdlgCorvenna& d) { d.Row(3).edtStop->clear(); }, "'' is not a valid integer value", 2},
+      {"allocation with letters", [](TdlgCorvenna& d) { d.edtMaxAllocation->setText(" 4x "); },
+       "'4x' is not a valid integer value", 16},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    messages_.errorBoxes.clear();
+    TdlgCorvenna& dialog = DialogFor(Availability);
+    for (int slot = 1; slot <= 16; ++slot) dialog.Row(slot).edtStop->setText(QString::number(slot));
+    dialog.Row(1).edtType->setText("NEW");
+    dialog.cbCurrencyCode->setCurrentIndex(5);
+    c.edit(dialog);
+    Send();
+
+    ASSERT_EQ(messages_.errorBoxes.size(), 1u);
+    EXPECT_EQ(messages_.errorBoxes[0], c.error);
+    EXPECT_EQ(ReadType(1), "NEW");
+    for (int slot = 1; slot <= 16; ++slot) {
+      EXPECT_EQ(ReadStopSale(slot), slot <= c.storedStopSales ? slot : 50 + slot) << "slot " << slot;
+    }
+    EXPECT_EQ(ReadMaxAllocation(), 9);
+    EXPECT_EQ(ReadCurrencyCode(), 1);
+    EXPECT_TRUE(sim_->Received().empty());
+    EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+    EXPECT_EQ(Caption(dialog.btnCancel), "Cancel");
+  }
+}
+
+TEST_F(DialogSendTest, UpdatesCheckTheirDatesAfterStoringAndTheRetrievalIgnoresThem) {
+  const TDateTime start = EncodeDate(2025, 6, 10);
+  struct Case {
+    int action;
+    TDateTime end;
+    std::string* instruction;  // nullptr: sent
+    std::string* content;
+  };
+  for (const Case& c : {Case{Availability, start, nullptr, nullptr},
+                        Case{Availability, start - 1, &rsWrongDates, &rsFromAfterTo},
+                        Case{Rates, start - 1, &rsWrongDates, &rsFromAfterTo},
+                        Case{Availability, start + 365, nullptr, nullptr},
+                        Case{Availability, start + 366, &rsNoDays, &rsDontSelectMore},
+                        Case{Retrieval, start - 1, nullptr, nullptr}}) {
+    SCOPED_TRACE("action " + std::to_string(c.action) + ", days " + std::to_string(static_cast<int>(c.end - start)));
+    sim_->ClearReceived();
+    messages_.tasks.clear();
+    TdlgCorvenna& dialog = DialogFor(c.action);
+    StartDate = start;
+    EndDate = c.end;
+    dialog.edtRequestorID->setText("STORED");
+    Send();
+
+    EXPECT_EQ(ReadRequestorID(), "STORED");
+    if (c.instruction == nullptr) {
+      EXPECT_EQ(sim_->Received().size(), 1u);
+      EXPECT_EQ(dialog.PageControl->currentIndex(), 1);
+      continue;
+    }
+    EXPECT_TRUE(sim_->Received().empty());
+    EXPECT_EQ(Shown(), (std::vector<std::pair<std::string, std::string>>{{*c.instruction, *c.content}}));
+    EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+    EXPECT_EQ(Caption(dialog.btnCancel), "Cancel");
+    WriteRequestorID("REQ7");
+  }
+}
+
+TEST_F(DialogSendTest, RateUpdateSendsTheItemsCurrencyCodeAndTheTypedRatesOfTheTickedRows) {
+  struct Case {
+    int currencyItem;
+    std::string code;
+  };
+  for (const Case& c : {Case{0, "EUR"}, Case{6, "THB"}, Case{-1, ""}}) {
+    SCOPED_TRACE(c.currencyItem);
+    sim_->ClearReceived();
+    TdlgCorvenna& dialog = DialogFor(Rates);
+    dialog.cbCurrencyCode->setCurrentIndex(c.currencyItem);
+    dialog.Row(1).edtRate->setText(" $95.50 ");
+    dialog.Row(2).cbUpdate->setChecked(false);
+    Send();
+    ASSERT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+
+    EXPECT_EQ(RateAmount[1], Currency::FromDouble(95.5));
+    EXPECT_EQ(RateAmount[3], Currency::FromDouble(150));
+    EXPECT_EQ(RateAmount[4], Currency{});
+    EXPECT_TRUE(RateSelected[1]);
+    EXPECT_FALSE(RateSelected[2]);
+    EXPECT_FALSE(RateSelected[4]);
+    ASSERT_EQ(ReceivedRoots(), std::vector<std::string>{"OTA_HotelRateAmountNotifRQ"});
+    const std::string body = sim_->Received()[0].body;
+    EXPECT_TRUE(Contains(body, "CurrencyCode=\"" + c.code + "\"")) << body;
+    EXPECT_TRUE(Contains(body, "InvTypeCode=\"DBL\""));
+    EXPECT_FALSE(Contains(body, "InvTypeCode=\"SGL\""));
+    EXPECT_EQ(MemoLines().front(), "<--RateAmountNotifRQ-->");
+  }
+}
+
+TEST_F(DialogSendTest, RateThatCannotBeReadStopsTheRateUpdateAfterStoring) {
+  TdlgCorvenna& dialog = DialogFor(Rates);
+  dialog.Row(16).edtRate->setText("abc");
+  dialog.edtRequestorID->setText("STORED");
+  Send();
+  ASSERT_EQ(messages_.errorBoxes.size(), 1u);
+  EXPECT_EQ(messages_.errorBoxes[0], "'abc' is not a valid floating point value");
+  EXPECT_EQ(ReadRequestorID(), "STORED");
+  EXPECT_TRUE(sim_->Received().empty());
+  EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+}
+
+TEST_F(DialogSendTest, RetrievalListsItsCopiesWithOneNumberedReportPairPerResponseRow) {
+  fs::copy_file(fs::path(CORVENNA_TEST_DATA_DIR) / "retrieval" / "three-reservations.xml",
+                ReservationsFolder() / "three-reservations.xml");
+  TdlgCorvenna& dialog = DialogFor(Retrieval);
+  dialog.Memo1->setPlainText("old");
+  Send();
+  ASSERT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+  ASSERT_EQ(DM().tblOtaResponse.RecordCount(), 3);
+
+  std::vector<std::string> expected;
+  const auto add = [&](const std::string& marker, const std::string& copy) {
+    if (!expected.empty()) expected.emplace_back();
+    expected.push_back(marker);
+    expected.emplace_back();
+    ASSERT_TRUE(fs::exists(TempFolder() / copy)) << copy;
+    for (const std::string& line : SplitLines(ShownCopy(copy))) expected.push_back(line);
+  };
+  add("<--ReadRQ-->", "ReadRQ.xml");
+  add("<--RetriveRS-->", "ResRetriveRS.xml");
+  for (const char* i : {"1", "2", "3"}) {
+    add(std::string("<--NotifReportRQ-") + i + "-->", std::string("NotifReportRQ") + i + ".xml");
+    add(std::string("<--NotifReportRS-") + i + "-->", std::string("NotifReportRS") + i + ".xml");
+  }
+  EXPECT_EQ(MemoLines(), expected);
+
+  const std::string memo = dialog.Memo1->toPlainText().toStdString();
+  EXPECT_FALSE(Contains(memo, "s3cret")) << "the real password is shown";
+  EXPECT_TRUE(Contains(memo, "********"));
+  EXPECT_EQ(dialog.PageControl->currentIndex(), 1);
+  EXPECT_EQ(Caption(dialog.btnCancel), rsClose);
+}
+
+TEST_F(DialogSendTest, CopyListingLeavesAnEmptyPlaceForAMissingOrUnreadableCopy) {
+  WriteFileText(TempFolder() / "AvailNotifRQ.xml", "<?xml version=\"1.0\"?><a><b>x</b></a>");
+  const std::vector<std::string> expected{
+      "<--AvailNotifRQ-->", "", "<?xml version=\"1.0\"?>\n<a>\n  <b>x</b>\n</a>", "", "<--AvailNotifRS-->", "", ""};
+  EXPECT_EQ(MessageCopyLines(AvailabilityCopies()), expected);
+  WriteFileText(TempFolder() / "AvailNotifRS.xml", "not xml <");
+  EXPECT_EQ(MessageCopyLines(AvailabilityCopies()), expected);
+}
+
+TEST_F(DialogSendTest, FailedExchangeListsItsCopiesThenReportsTheFailureAndKeepsTheTypedPassword) {
+  channelsim::Options options;
+  options.nonXml.kinds = channelsim::kAvail;
+  sim_->SetOptions(options);
+  WriteSavePassword(true);
+  TdlgCorvenna& dialog = DialogFor(Availability);
+  dialog.edtHotelPassword->setText("typed pw");
+  dialog.cbRememberPassword->setChecked(false);
+  Send();
+
+  ASSERT_FALSE(messages_.tasks.empty());
+  EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
+  EXPECT_EQ(messages_.tasks.back().title, rsError);
+  const std::vector<std::string> lines = MemoLines();
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_EQ(lines.front(), "<--AvailNotifRQ-->");
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"", "<--AvailNotifRS-->", "", ""}));
+  EXPECT_EQ(dialog.PageControl->currentIndex(), 1);
+  EXPECT_EQ(Caption(dialog.btnCancel), "Cancel");
+  EXPECT_EQ(ReadPassword(), "typed pw");
+  EXPECT_TRUE(ReadSavePassword());
+}
+
+TEST_F(DialogSendTest, DateButtonsTakeTheCalendarsDateWhetherChosenOrCancelled) {
+  TdlgCorvenna& dialog = DialogFor(Availability);
+  const TDateTime from = EncodeDate(2025, 6, 20), to = EncodeDate(2025, 8, 1);
+  AnswerModal([&] { dialog.btnFromDate->click(); },
+              [&](QDialog& modal) {
+                ASSERT_EQ(&modal, dlgOtaCalendar.get());
+                EXPECT_EQ(dlgOtaCalendar->Calendar->Date(), EncodeDate(2025, 6, 10));
+                dlgOtaCalendar->Calendar->SetDate(from);
+                dlgOtaCalendar->btnSelect->click();
+              });
+  EXPECT_EQ(StartDate, from);
+  EXPECT_EQ(Text(dialog.edtFromDate), "20/06/2025");
+  EXPECT_EQ(dlgOtaCalendar, nullptr);
+
+  AnswerModal([&] { dialog.btnToDate->click(); },
+              [&](QDialog&) {
+                EXPECT_EQ(dlgOtaCalendar->Calendar->Date(), EncodeDate(2025, 7, 10));
+                dlgOtaCalendar->Calendar->SetDate(to);
+                dlgOtaCalendar->btnCancel->click();
+              });
+  EXPECT_EQ(EndDate, to);
+  EXPECT_EQ(Text(dialog.edtToDate), "01/08/2025");
+  EXPECT_EQ(dlgOtaCalendar, nullptr);
+  EXPECT_EQ(StartDate, from);
+  EXPECT_TRUE(messages_.errorBoxes.empty());
+}
+
+TEST_F(DialogSendTest, XmlFileButtonStartsInTheCopiesFolderAndTakesThePickedPath) {
+  WriteFileText(TempFolder() / "ReadRQ.xml", "<a/>");
+  TdlgCorvenna& dialog = DialogFor(Retrieval);
+  AnswerModal([&] { dialog.btnSelectXmlClick(); },
+              [&](QDialog& modal) {
+                auto* files = qobject_cast<QFileDialog*>(&modal);
+                ASSERT_NE(files, nullptr);
+                EXPECT_EQ(files->objectName().toStdString(), "OpenDialog");
+                EXPECT_EQ(fs::path(files->directory().absolutePath().toStdString()), fs::canonical(TempFolder()));
+                // Typed, as selectFile leaves a focused name field alone.
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText("ReadRQ.xml");
+                static_cast<QDialog*>(files)->accept();  // QFileDialog::accept, which takes the choice
+              });
+  EXPECT_EQ(fs::path(Text(dialog.edtXmlFile)), fs::canonical(TempFolder() / "ReadRQ.xml"));
+}
+
+}  // namespace
+}  // namespace corvenna::test
