@@ -111,7 +111,7 @@ std::string ReadTextValue(std::string_view key, const std::string& name) {
 int32_t ReadIntegerValue(std::string_view key, const std::string& name, int32_t fallback) {
   TRegistrySession session(key);
   try {
-    return session->ReadInteger(name);
+    return session->FindInteger(name).value_or(fallback);
   } catch (...) {
     return fallback;
   }
@@ -120,7 +120,8 @@ int32_t ReadIntegerValue(std::string_view key, const std::string& name, int32_t 
 bool ReadBooleanValue(std::string_view key, const std::string& name, bool fallback) {
   TRegistrySession session(key);
   try {
-    return session->ReadBool(name);
+    const auto value = session->FindInteger(name);
+    return value ? *value != 0 : fallback;
   } catch (...) {
     return fallback;
   }
@@ -129,7 +130,7 @@ bool ReadBooleanValue(std::string_view key, const std::string& name, bool fallba
 double ReadFloatValue(std::string_view key, const std::string& name, double fallback) {
   TRegistrySession session(key);
   try {
-    return session->ReadFloat(name);
+    return session->FindFloat(name).value_or(fallback);
   } catch (...) {
     return fallback;
   }

@@ -161,22 +161,34 @@ std::string TRegistry::ReadString(const std::string& name) {
   return std::string(value.data.begin(), nul);
 }
 
-int32_t TRegistry::ReadInteger(const std::string& name) {
+std::optional<int32_t> TRegistry::FindInteger(const std::string& name) {
   TRegValue value;
-  if (!ReadRawData(name, value) || value.type != REG_DWORD || value.data.size() != sizeof(int32_t)) InvalidType(name);
+  if (!ReadRawData(name, value) || value.type != REG_DWORD || value.data.size() != sizeof(int32_t)) return std::nullopt;
   int32_t result = 0;
   std::memcpy(&result, value.data.data(), sizeof result);
   return result;
 }
 
+int32_t TRegistry::ReadInteger(const std::string& name) {
+  const auto value = FindInteger(name);
+  if (!value) InvalidType(name);
+  return *value;
+}
+
 bool TRegistry::ReadBool(const std::string& name) { return ReadInteger(name) != 0; }
 
-double TRegistry::ReadFloat(const std::string& name) {
+std::optional<double> TRegistry::FindFloat(const std::string& name) {
   TRegValue value;
-  if (!ReadRawData(name, value) || value.type != REG_BINARY || value.data.size() != sizeof(double)) InvalidType(name);
+  if (!ReadRawData(name, value) || value.type != REG_BINARY || value.data.size() != sizeof(double)) return std::nullopt;
   double result = 0;
   std::memcpy(&result, value.data.data(), sizeof result);
   return result;
+}
+
+double TRegistry::ReadFloat(const std::string& name) {
+  const auto value = FindFloat(name);
+  if (!value) InvalidType(name);
+  return *value;
 }
 
 std::vector<uint8_t> TRegistry::ReadBinaryData(const std::string& name) {

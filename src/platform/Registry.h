@@ -5,6 +5,7 @@
 // spelling they were written with; every value keeps its type.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,10 @@ class TRegistry {
   bool ReadBool(const std::string& name);
   // REG_BINARY of exactly 8 bytes (a little-endian double) only.
   double ReadFloat(const std::string& name);
+  // The value where ReadInteger / ReadFloat return one, nothing where they raise
+  // for want of a value of the right type.
+  std::optional<int32_t> FindInteger(const std::string& name);
+  std::optional<double> FindFloat(const std::string& name);
   // REG_BINARY or a type unknown here; anything else, or a missing value,
   // raises "Invalid data type for '<name>'".
   std::vector<uint8_t> ReadBinaryData(const std::string& name);

@@ -1,6 +1,9 @@
 #pragma once
 // The SQLite file behind TRegistry. A file that is not a registry store, or one
 // that cannot be written, is never changed: it is opened read-only or not at all.
+// Store objects share the process's open connection to the file (see
+// RegistryConnection.h); nothing read is kept, so each read sees what any other
+// connection wrote before it.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,22 +11,22 @@
 
 #include "platform/Registry.h"
 
-struct sqlite3;
-
 namespace corvenna {
+
+struct TStoreConnection;
 
 class TRegistryStore {
  public:
   // Opens the store at `path`. For writing, creates the missing folders (0700)
   // and file (0600). Raises ERegistryException naming the file when the store
   // cannot be opened as asked. A store opened for reading that does not exist
-  // yet holds no keys.
+  // yet holds no keys. Reuses the process's open connection to the same file.
   static std::unique_ptr<TRegistryStore> Open(const std::string& path, bool forWriting);
   ~TRegistryStore();
   TRegistryStore(const TRegistryStore&) = delete;
   TRegistryStore& operator=(const TRegistryStore&) = delete;
 
-  bool Writable() const { return writable_; }
+  bool Writable() const;
   const std::string& Path() const { return path_; }
 
   // Paths are segments joined by "\" without a leading one; "" is the root.
@@ -34,15 +37,11 @@ class TRegistryStore {
   bool DeleteValue(int64_t key, const std::string& name);
 
  private:
-  struct Closer {
-    void operator()(sqlite3* db) const;
-  };
-  TRegistryStore(std::string path, sqlite3* db, bool writable);
-  void PrepareSchema();
+  TRegistryStore(std::string path, std::shared_ptr<TStoreConnection> connection);
+  std::optional<int64_t> FindKeyHeld(const std::string& path);
 
   std::string path_;
-  std::unique_ptr<sqlite3, Closer> db_;
-  bool writable_;
+  std::shared_ptr<TStoreConnection> connection_;  // none while the file does not exist
 };
 
 // Joins the segments of a key path ("\A\\B\" → "A\B").

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/Dataset.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "support/RegistryFixture.h"
@@ -164,6 +165,84 @@ TEST_F(RegistryTest, TwoObjectsShareTheStoreWithoutCaching) {
   EXPECT_EQ(reader.ReadInteger("MaxAllocation"), 4);
 }
 
+// The process keeps its connection to the store open between calls; what
+// another connection commits in between must still be read.
+TEST_F(RegistryTest, ReadsSeeWhatAnotherConnectionWroteInBetween) {
+  test::SetDword(Key, "MaxAllocation", 3);
+  TRegistry keptOpen(KEY_READ);
+  ASSERT_TRUE(keptOpen.OpenKeyReadOnly(Key));
+  const auto readFresh = [] {
+    TRegistry reg;
+    return reg.OpenKey(Key, true) && reg.ValueExists("MaxAllocation") ? reg.ReadInteger("MaxAllocation") : -1;
+  };
+  EXPECT_EQ(readFresh(), 3);
+  EXPECT_EQ(keptOpen.ReadInteger("MaxAllocation"), 3);
+
+  TDatabase other;
+  other.SetDatabaseFileName(StoreFile().string());
+  other.Open();
+  other.Execute("UPDATE RegValues SET data = X'09000000' WHERE folded = 'maxallocation'");
+  EXPECT_EQ(readFresh(), 9);
+  EXPECT_EQ(keptOpen.ReadInteger("MaxAllocation"), 9);
+  other.Execute("DELETE FROM RegValues WHERE folded = 'maxallocation'");
+  EXPECT_EQ(readFresh(), -1);
+  EXPECT_FALSE(keptOpen.ValueExists("MaxAllocation"));
+}
+
+struct ReplacementCase {
+  const char* what;
+  std::function<void(const fs::path& store, const fs::path& successor)> replace;
+  std::string expected;
+};
+
+// A store file put in place of the open one (a restored copy, say) is the one
+// read from then on, and nothing of the old one is carried over to it.
+TEST_F(RegistryTest, StoreReplacedOnDiskIsPickedUp) {
+  const fs::path successor = home.Root() / "successor.db";
+  const std::vector<ReplacementCase> cases = {
+      {"renamed over it", [](const fs::path& store, const fs::path& next) { fs::rename(next, store); }, "H2"},
+      {"copied in after removal",
+       [](const fs::path& store, const fs::path& next) {
+         fs::remove(store);
+         fs::copy_file(next, store);
+       },
+       "H2"},
+      {"removed", [](const fs::path& store, const fs::path&) { fs::remove(store); }, ""},
+      {"replaced by text",
+       [](const fs::path& store, const fs::path&) {
+         fs::remove(store);
+         test::WriteFileText(store, "not a store");
+       },
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(StoreFile().parent_path());
+    test::SetString(Key, "HotelCode", "H1");
+    // The file and its log together are a consistent copy.
+    for (const std::string suffix : {"", "-wal"})
+      if (fs::exists(StoreFile().string() + suffix))
+        fs::copy_file(StoreFile().string() + suffix, successor.string() + suffix, fs::copy_options::overwrite_existing);
+    {
+      TDatabase other;
+      other.SetDatabaseFileName(successor.string());
+      other.Open();
+      other.Execute("UPDATE RegValues SET data = X'483200' WHERE folded = 'hotelcode'");
+    }
+    {
+      TRegistry reg;
+      ASSERT_TRUE(reg.OpenKey(Key, true));
+      reg.WriteString("Password", "secret");
+      ASSERT_EQ(reg.ReadString("HotelCode"), "H1");
+    }
+    c.replace(StoreFile(), successor);
+    TRegistry reg(KEY_READ);
+    reg.OpenKeyReadOnly(Key);
+    EXPECT_EQ(reg.ReadString("HotelCode"), c.expected);
+    EXPECT_EQ(reg.ReadString("Password"), "");
+  }
+}
+
 TEST_F(RegistryTest, NewStoreIsPrivateAndInWalMode) {
   fs::remove_all(home.Root() / ".config");
   TRegistry reg;
@@ -198,6 +277,18 @@ TEST_F(RegistryTest, ReadOnlyStoreReadsButRefusesFullAccessAndWrites) {
   EXPECT_EQ(ErrorOf([&] { readOnly.WriteString("HotelCode", "H2"); }), "Failed to set data for 'HotelCode'");
   EXPECT_FALSE(readOnly.DeleteValue("HotelCode"));
   EXPECT_EQ(test::ReadFileText(StoreFile()), before);
+}
+
+TEST_F(RegistryTest, StoreThatCanBeWrittenAgainTakesWrites) {
+  test::SetString(Key, "HotelCode", "H1");
+  fs::permissions(StoreFile(), fs::perms::owner_read);
+  ASSERT_TRUE(TRegistry(KEY_READ).OpenKeyReadOnly(Key));
+  EXPECT_FALSE(TRegistry().OpenKey(Key, true));
+  fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(Key, true)) << reg.LastError();
+  reg.WriteString("HotelCode", "H2");
+  EXPECT_EQ(test::GetRawValue(Key, "HotelCode")->data, test::TextBytes("H2"));
 }
 
 TEST_F(RegistryTest, FileThatIsNotAStoreIsNeverTouched) {
