@@ -1,0 +1,45 @@
+#pragma once
+// The frame every exported call runs in: the Qt application, the Qt message
+// boxes, the data module and the dialog, made in that order and undone in
+// reverse (dialog first, then DM), also when an exception passes.
+// An application the frame had to make goes with the call: left for later it
+// would be destroyed at process exit after Qt's own globals, which crashes
+// a host that exits without unloading us.
+#include "data/OtaDataModule.h"
+#include "ui/CorvennaDlg.h"
+#include "ui/QtMessages.h"
+
+namespace corvenna {
+
+class TExportFrame {
+ public:
+  TExportFrame() = default;
+  TExportFrame(const TExportFrame&) = delete;
+  TExportFrame& operator=(const TExportFrame&) = delete;
+
+  TdlgCorvenna& Dialog() { return *dlgCorvenna; }
+
+ private:
+  // Makes a QApplication when the host has none, and destroys only that one.
+  struct ApplicationReady {
+    ApplicationReady();
+    ~ApplicationReady();
+    ApplicationReady(const ApplicationReady&) = delete;
+    ApplicationReady& operator=(const ApplicationReady&) = delete;
+    bool made = false;
+  };
+  // Owns dlgCorvenna for the call; its creation handler reports its own failures.
+  struct DialogScope {
+    DialogScope();
+    ~DialogScope();
+    DialogScope(const DialogScope&) = delete;
+    DialogScope& operator=(const DialogScope&) = delete;
+  };
+
+  ApplicationReady application_;
+  ScopedQtMessages messages_;
+  TDMScope dm_;
+  DialogScope dialog_;
+};
+
+}  // namespace corvenna

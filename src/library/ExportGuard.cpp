@@ -1,0 +1,49 @@
+#include "library/ExportGuard.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace corvenna {
+namespace {
+
+// A plain buffer: a thread_local with a destructor would pin the library in
+// memory until the thread ends, so dlclose could never unload it.
+constexpr size_t LastErrorCapacity = 2048;
+thread_local char lastError[LastErrorCapacity];
+
+// Keeps as much of the message as fits, never cutting a UTF-8 sequence.
+void KeepMessage(const char* message) noexcept {
+  size_t length = std::strlen(message);
+  if (length >= LastErrorCapacity) {
+    length = LastErrorCapacity - 1;
+    while (length > 0 && (static_cast<unsigned char>(message[length]) & 0xC0) == 0x80) --length;
+  }
+  std::memcpy(lastError, message, length);
+  lastError[length] = '\0';
+}
+
+void Fail(const char* exportName, const char* message) noexcept {
+  KeepMessage(message);
+  std::fprintf(stderr, "%s: %s\n", exportName, message);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+bool RunGuarded(const char* exportName, const std::function<void()>& body) noexcept {
+  lastError[0] = '\0';
+  try {
+    body();
+    return true;
+  } catch (const std::exception& error) {
+    Fail(exportName, error.what());
+  } catch (...) {
+    Fail(exportName, "an unknown exception ended the call");
+  }
+  return false;
+}
+
+const char* LastErrorText() noexcept { return lastError; }
+
+}  // namespace corvenna

@@ -1,0 +1,47 @@
+// The four entry points the host calls by name.
+#include "library/CorvennaExports.h"
+
+#include "exchange/BookingImport.h"
+#include "exchange/BookingRetrieval.h"
+#include "exchange/CorvennaMessages.h"
+#include "library/ExportFrame.h"
+#include "library/ExportGuard.h"
+#include "platform/Errors.h"
+#include "ui/Application.h"
+
+using namespace corvenna;
+
+extern "C" {
+
+int32_t CorvennaBookingRetrival(int32_t WithMessages) {
+  int32_t count = 0;
+  const bool ended = RunGuarded("CorvennaBookingRetrival", [&] {
+    TExportFrame frame;
+    BookingRetrieval((WithMessages & 0xFF) == 0);
+    count = NewReservationCount;
+    ProcessPendingEvents();
+  });
+  return ended ? count : -1;
+}
+
+void CorvennaAvailUpdate(double FromDate, double ToDate) {
+  RunGuarded("CorvennaAvailUpdate", [&] {
+    TExportFrame frame;
+    AvailabilityUpdate(true, FromDate, ToDate);
+    ProcessPendingEvents();
+  });
+}
+
+void CorvennaShowDialog(void) {
+  RunGuarded("CorvennaShowDialog", [] {
+    TExportFrame frame;
+    SilentRun = false;
+    // A modal dialog nobody can see would hold the host's thread for ever.
+    if (!DisplayReachable()) throw Exception("Cannot show the Corvenna dialog: no display is reachable");
+    frame.Dialog().exec();
+  });
+}
+
+const char* CorvennaLastError(void) { return LastErrorText(); }
+
+}  // extern "C"
