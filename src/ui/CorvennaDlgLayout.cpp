@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <initializer_list>
 
 #include "data/OtaDataModule.h"
 #include "ui/ComboBox.h"
@@ -43,6 +46,31 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, int 
   auto* label = Named(new QLabel(caption, parent), name);
   label->move(left, top);
   label->adjustSize();
+  return label;
+}
+
+// A field keeps its stored left unless one of its labels, in the font in use,
+// would reach under it; then it starts just right of the widest.
+int FieldLeft(std::initializer_list<const QLabel*> labels, int storedLeft) {
+  constexpr int LabelGap = 6;
+  int left = storedLeft;
+  for (const QLabel* label : labels) left = std::max(left, label->geometry().right() + 1 + LabelGap);
+  return left;
+}
+
+// A column heading of the room-type grid, centred over its column; its font
+// shrinks, down to a floor, until the caption fits the column's width.
+QLabel* AddHeading(QWidget* parent, const char* name, const QString& caption, int left, int width) {
+  constexpr double LargestPoints = 8, SmallestPoints = 6.5;
+  constexpr int ColumnGap = 5;
+  auto* label = Named(new QLabel(caption, parent), name);
+  QFont font = label->font();
+  font.setPointSizeF(LargestPoints);
+  while (font.pointSizeF() > SmallestPoints && QFontMetrics(font).horizontalAdvance(caption) > width)
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  label->setFont(font);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+  label->setGeometry(left - ColumnGap / 2, 20, width + ColumnGap, GridFirstRowTop - 20 - 2);
   return label;
 }
 
@@ -107,7 +135,8 @@ void TdlgCorvenna::BuildLayout() {
   form->setSpacing(0);
   PageControl = Named(new QTabWidget(this), "PageControl");
   PageControl->setDocumentMode(true);
-  PageControl->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { width: 120px; }"));
+  // At least the stored 120 pixels, wider where the caption needs it.
+  PageControl->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 120px; }"));
   PageControl->addTab(BuildCompanyInfoPage(), QStringLiteral("Company info"));
   PageControl->addTab(BuildResultPage(), QStringLiteral("Result"));
   PageControl->addTab(BuildLatestReservationPage(), QStringLiteral("Latest reservation"));
@@ -143,18 +172,21 @@ QWidget* TdlgCorvenna::BuildCompanyInfoPage() {
 
 QGroupBox* TdlgCorvenna::BuildCompanyGroup(QWidget* parent) {
   QGroupBox* group = AddGroup(parent, "cbCompanyInfo", QStringLiteral("Company information"), {12, 11, 421, 150});
-  AddLabel(group, "lblUsername", QStringLiteral("User name"), 10, 23);
-  edtHotelUserName = AddEdit(group, "edtHotelUserName", 90, 20, 130);
-  AddLabel(group, "lblPassword", QStringLiteral("Password"), 10, 50);
-  edtHotelPassword = AddEdit(group, "edtHotelPassword", 90, 47, 130);
+  const QLabel* userName = AddLabel(group, "lblUsername", QStringLiteral("User name"), 10, 23);
+  const QLabel* password = AddLabel(group, "lblPassword", QStringLiteral("Password"), 10, 50);
+  const QLabel* requestor = AddLabel(group, "Label1", QStringLiteral("Requestor ID"), 10, 121);
+  const int column = FieldLeft({userName, password, requestor}, 90);
+  edtHotelUserName = AddEdit(group, "edtHotelUserName", column, 20, 130);
+  edtHotelPassword = AddEdit(group, "edtHotelPassword", column, 47, 130);
   edtHotelPassword->setEchoMode(QLineEdit::Password);
-  AddLabel(group, "lblHotelCode", QStringLiteral("Hotel code"), 232, 23);
-  edtHotelCode = AddEdit(group, "edtHotelCode", 300, 20, 110);
+  const QLabel* hotelCode = AddLabel(group, "lblHotelCode", QStringLiteral("Hotel code"), 232, 23);
+  constexpr int HotelCodeRight = 410;
+  const int hotelCodeLeft = FieldLeft({hotelCode}, 300);
+  edtHotelCode = AddEdit(group, "edtHotelCode", hotelCodeLeft, 20, HotelCodeRight - hotelCodeLeft);
   cbRememberPassword = AddCheck(group, "cbRememberPassword", QStringLiteral("Remember password"), 232, 49);
   AddLabel(group, "lblCorvennaUrl", QStringLiteral("Corvenna Url"), 10, 72);
   edtUrl = AddEdit(group, "edtUrl", 10, 88, 390);
-  AddLabel(group, "Label1", QStringLiteral("Requestor ID"), 10, 121);
-  edtRequestorID = AddEdit(group, "edtRequestorID", 90, 118, 130);
+  edtRequestorID = AddEdit(group, "edtRequestorID", column, 118, 130);
   return group;
 }
 
@@ -183,11 +215,13 @@ void TdlgCorvenna::BuildActionGroup(QWidget* parent) {
 QGroupBox* TdlgCorvenna::BuildBookingLimitGroup(QWidget* parent) {
   QGroupBox* group =
       AddGroup(parent, "gbBookingLimit", QStringLiteral("Booking limits / Codes"), {16, 277, 421, 102});
-  cbUseDot = AddCheck(group, "cbUseDot", QStringLiteral("Use . (dot) as decimal separator"), 200, 21);
-  AddLabel(group, "lblMaxRoom", QStringLiteral("Max room allocation"), 10, 23);
-  edtMaxAllocation = AddEdit(group, "edtMaxAllocation", 140, 20, 40);
-  AddLabel(group, "lblCurrCode", QStringLiteral("Currency code"), 10, 51);
-  cbCurrencyCode = AddCombo(group, "cbCurrencyCode", 140, 48, 110);
+  const QLabel* maxRoom = AddLabel(group, "lblMaxRoom", QStringLiteral("Max room allocation"), 10, 23);
+  const QLabel* currCode = AddLabel(group, "lblCurrCode", QStringLiteral("Currency code"), 10, 51);
+  const int column = FieldLeft({maxRoom, currCode}, 140);
+  edtMaxAllocation = AddEdit(group, "edtMaxAllocation", column, 20, 40);
+  cbCurrencyCode = AddCombo(group, "cbCurrencyCode", column, 48, 110);
+  const int useDotLeft = std::max(200, edtMaxAllocation->geometry().right() + 21);
+  cbUseDot = AddCheck(group, "cbUseDot", QStringLiteral("Use . (dot) as decimal separator"), useDotLeft, 21);
   cbIncludingTax = AddCheck(group, "cbIncludingTax", QStringLiteral("Rate Including Tax"), 10, 76);
   cbUseUTCTime = AddCheck(group, "cbUseUTCTime", QStringLiteral("Use UTC time format"), 200, 76);
   return group;
@@ -195,12 +229,14 @@ QGroupBox* TdlgCorvenna::BuildBookingLimitGroup(QWidget* parent) {
 
 QGroupBox* TdlgCorvenna::BuildAutoCheckGroup(QWidget* parent) {
   QGroupBox* group = AddGroup(parent, "gbAutoCheck", QStringLiteral("Auto check reservation"), {16, 385, 421, 112});
-  AddLabel(group, "lblAutoCheckReservation", QStringLiteral("Auto check for new reservation every"), 10, 23);
-  cbAutoCheck = AddCombo(group, "cbAutoCheck", 240, 20, 140);
-  AddLabel(group, "lblPerformFullFlush", QStringLiteral("Perform a full flush updates"), 10, 50);
-  cbFullFlush = AddCombo(group, "cbFullFlush", 170, 47, 110);
-  AddLabel(group, "lblAt", QStringLiteral("at"), 287, 50);
-  cbFlushTime = AddCombo(group, "cbFlushTime", 305, 47, 90);
+  const QLabel* every =
+      AddLabel(group, "lblAutoCheckReservation", QStringLiteral("Auto check for new reservation every"), 10, 23);
+  cbAutoCheck = AddCombo(group, "cbAutoCheck", FieldLeft({every}, 240), 20, 140);
+  const QLabel* fullFlush =
+      AddLabel(group, "lblPerformFullFlush", QStringLiteral("Perform a full flush updates"), 10, 50);
+  cbFullFlush = AddCombo(group, "cbFullFlush", FieldLeft({fullFlush}, 170), 47, 110);
+  const QLabel* at = AddLabel(group, "lblAt", QStringLiteral("at"), cbFullFlush->geometry().right() + 8, 50);
+  cbFlushTime = AddCombo(group, "cbFlushTime", FieldLeft({at}, 305), 47, 90);
   cbRecalcOccupancy =
       AddCheck(group, "cbRecalcOccupancy", QStringLiteral("Recalculate occupany level prior to update"), 10, 72);
   cbShowmessage = AddCheck(group, "cbShowmessage", QStringLiteral("Show message"), 10, 90);
@@ -209,11 +245,11 @@ QGroupBox* TdlgCorvenna::BuildAutoCheckGroup(QWidget* parent) {
 
 QGroupBox* TdlgCorvenna::BuildRoomTypeGroup(QWidget* parent) {
   QGroupBox* group = AddGroup(parent, "gbRoomTypeID", QStringLiteral("Room type ID and rates"), {443, 11, 394, 486});
-  AddLabel(group, "lblRoomType", QStringLiteral("Room type"), 100, 20);
-  AddLabel(group, "lblRoomCode", QStringLiteral("Room code"), 162, 20);
-  AddLabel(group, "lblRate", QStringLiteral("Rate"), 224, 20);
-  AddLabel(group, "lblStopSale", QStringLiteral("Stop sale"), 286, 20);
-  lblUpdate = AddLabel(group, "lblUpdate", QStringLiteral("Update"), 345, 20);
+  AddHeading(group, "lblRoomType", QStringLiteral("Room type"), 100, 57);
+  AddHeading(group, "lblRoomCode", QStringLiteral("Room code"), 162, 57);
+  AddHeading(group, "lblRate", QStringLiteral("Rate"), 224, 57);
+  AddHeading(group, "lblStopSale", QStringLiteral("Stop sale"), 286, 57);
+  lblUpdate = AddHeading(group, "lblUpdate", QStringLiteral("Update"), 348, 41);
   for (int slot = 1; slot <= 16; ++slot) {
     const int top = GridFirstRowTop + GridRowStep * (slot - 1);
     TRoomTypeRow& row = rows_[static_cast<size_t>(slot - 1)];
