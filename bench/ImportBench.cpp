@@ -9,7 +9,7 @@
 
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
-#include "exchange/BookingRetrieval.h"
+#include "exchange/CorvennaMessages.h"
 #include "platform/Errors.h"
 #include "support/ExchangeFixture.h"
 

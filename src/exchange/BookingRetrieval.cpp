@@ -1,5 +1,5 @@
 // The read request, the import of its reply and one report per OtaResponse row.
-#include "exchange/BookingRetrieval.h"
+#include "exchange/CorvennaMessages.h"
 
 #include "data/OtaDataModule.h"
 #include "exchange/BookingImport.h"
@@ -7,6 +7,7 @@
 #include "exchange/ExchangeFrame.h"
 #include "platform/Clock.h"
 #include "platform/Dataset.h"
+#include "platform/HttpRequest.h"
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 
@@ -104,6 +105,8 @@ void SendReports(TExchangeRun& run) {
 }
 
 void RetrieveAndReport(TExchangeRun& run, bool silent) {
+  // The read and its reports, one for every room stay, go over one connection.
+  const HttpKeepAlive keepAlive;
   XmlDocument doc;
   const TExchangeSettings& settings = run.Settings();
   AppendReadRequestBody(BuildRequestFrame(doc, "OTA_ReadRQ", settings, run.EchoToken()), settings.HotelCode);

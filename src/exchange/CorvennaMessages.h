@@ -1,7 +1,8 @@
 #pragma once
-// The OTA exchange with the channel manager: the availability and rate
-// updates, the reply check they share with the booking retrieval, and the
-// unit's silent switch.
+// The OTA exchange with the channel manager: the booking retrieval, the
+// availability and rate updates, the reply check they share, and the unit's
+// silent switch.
+#include <cstdint>
 #include <string>
 
 #include "platform/DateTime.h"
@@ -18,6 +19,14 @@ extern bool SilentRun;
 // Each exchange returns 1 when its run reached its end, whatever the reply
 // said, and 0 when an error was caught after the day log was opened. Errors
 // before that (its own settings, the inventory, the day log) reach the caller.
+
+// Fetches the reservations the channel manager has not yet delivered, imports
+// them and reports each one back. Also 1 after an early end on a read reply
+// with a SOAP fault or OTA errors, which imports and logs nothing.
+int BookingRetrieval(bool Silent);
+
+// The bookings the last retrieval stored; 0 when it stored none.
+extern int32_t NewReservationCount;
 
 // Sends, for the nights FromDate to ToDate, the free rooms of every room type
 // that has a channel room code.

@@ -1,8 +1,6 @@
 // The four entry points the host calls by name.
 #include "library/CorvennaExports.h"
 
-#include "exchange/BookingImport.h"
-#include "exchange/BookingRetrieval.h"
 #include "exchange/CorvennaMessages.h"
 #include "library/ExportFrame.h"
 #include "library/ExportGuard.h"

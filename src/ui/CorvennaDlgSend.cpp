@@ -11,7 +11,6 @@
 #include "data/Constants.h"
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
-#include "exchange/BookingRetrieval.h"
 #include "exchange/CorvennaMessages.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"

@@ -6,7 +6,7 @@
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
-#include "exchange/BookingRetrieval.h"
+#include "exchange/CorvennaMessages.h"
 #include "exchange/CorvennaMessages.h"
 #include "platform/XmlDocument.h"
 #include "support/ExchangeFixture.h"
