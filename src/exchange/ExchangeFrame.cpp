@@ -61,7 +61,7 @@ void TDayLog::Close() {
 
 // ---- log entries and the log block ---------------------------------------------
 
-std::string LoggedXml(const XmlDocument& doc) { return ReIndentXml(doc.Xml()); }
+std::string LoggedXml(const XmlDocument& doc) { return doc.IndentedXml(); }
 
 void TLogLines::AddDocument(const std::string& marker, const XmlDocument& doc) {
   Add(marker);

@@ -2,11 +2,13 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string_view>
-#include <unordered_set>
 
 #include "platform/Errors.h"
 
@@ -24,6 +26,29 @@ constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pug
                                    pugi::parse_comments | pugi::parse_doctype | pugi::parse_fragment;
 
 pugi::xml_node ToPugi(void* handle) { return pugi::xml_node(static_cast<pugi::xml_node_struct*>(handle)); }
+
+// Visits every node below the top in document order, with its depth (the
+// top's children at 0), until the visitor returns false; false then.
+template <typename Visitor>
+bool VisitDescendants(const pugi::xml_node& top, Visitor&& visit) {
+  pugi::xml_node node = top.first_child();
+  unsigned depth = 0;
+  while (node) {
+    if (!visit(node, depth)) return false;
+    if (node.first_child()) {
+      node = node.first_child();
+      ++depth;
+      continue;
+    }
+    while (node != top && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    if (node == top) break;
+    node = node.next_sibling();
+  }
+  return true;
+}
 
 void AppendDescendantText(const pugi::xml_node& node, std::string& out) {
   for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
@@ -47,9 +72,14 @@ class StringWriter : public pugi::xml_writer {
   std::string text;
 };
 
-bool IsLatin1Name(std::string name) {
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name == "iso-8859-1" || name == "latin1" || name == "latin-1";
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool IsLatin1Name(const std::string& name) {
+  const std::string lower = Lowercase(name);
+  return lower == "iso-8859-1" || lower == "latin1" || lower == "latin-1";
 }
 
 pugi::xml_node FindDeclaration(const pugi::xml_document& doc) {
@@ -73,7 +103,7 @@ std::string Serialise(const pugi::xml_document& doc, pugi::xml_encoding encoding
     if (node != doc.first_child()) writer.text += '\n';
     node.print(writer, "", pugi::format_raw | pugi::format_no_declaration, encoding);
   }
-  return writer.text;
+  return std::move(writer.text);
 }
 
 // One element at the top, a DOCTYPE only before it, no text beside it.
@@ -94,31 +124,35 @@ bool IsWellFormedTop(const pugi::xml_document& doc) {
   return elements == 1;
 }
 
+bool HasDuplicateInLongList(const pugi::xml_node& element) {
+  std::vector<std::string_view> names;
+  for (pugi::xml_attribute attribute : element.attributes()) names.emplace_back(attribute.name());
+  std::sort(names.begin(), names.end());
+  return std::adjacent_find(names.begin(), names.end()) != names.end();
+}
+
 // pugixml accepts an element with the same attribute twice; XML does not.
-class DuplicateAttributeFinder : public pugi::xml_tree_walker {
- public:
-  bool for_each(pugi::xml_node& node) override {
-    if (node.type() != pugi::node_element || !node.first_attribute() ||
-        !node.first_attribute().next_attribute())
-      return true;
-    names_.clear();
-    for (pugi::xml_attribute attribute : node.attributes())
-      if (!names_.insert(attribute.name()).second) {
-        found = true;
-        return false;
-      }
-    return true;
+// Elements have few attributes: up to this many are compared pairwise.
+bool HasDuplicateAttribute(const pugi::xml_node& element) {
+  constexpr size_t kPairwiseLimit = 16;
+  pugi::xml_attribute first = element.first_attribute();
+  if (!first || !first.next_attribute()) return false;
+  std::array<const char*, kPairwiseLimit> names{};
+  size_t count = 0;
+  for (pugi::xml_attribute attribute = first; attribute; attribute = attribute.next_attribute()) {
+    if (count == kPairwiseLimit) return HasDuplicateInLongList(element);
+    names[count++] = attribute.name();
   }
-  bool found = false;
+  for (size_t i = 1; i < count; ++i)
+    for (size_t j = 0; j < i; ++j)
+      if (std::strcmp(names[i], names[j]) == 0) return true;
+  return false;
+}
 
- private:
-  std::unordered_set<std::string_view> names_;
-};
-
-bool HasDuplicateAttribute(pugi::xml_document& doc) {
-  DuplicateAttributeFinder finder;
-  doc.traverse(finder);
-  return finder.found;
+bool HasDuplicateAttribute(const pugi::xml_document& doc) {
+  return !VisitDescendants(doc, [](const pugi::xml_node& node, unsigned) {
+    return node.type() != pugi::node_element || !HasDuplicateAttribute(node);
+  });
 }
 
 bool Parse(pugi::xml_document& doc, const void* data, size_t size) {
@@ -130,6 +164,104 @@ bool Parse(pugi::xml_document& doc, const void* data, size_t size) {
     return false;
   }
   return true;
+}
+
+constexpr std::string_view kDefaultDeclaration = "<?xml version=\"1.0\"?>\n";
+
+// Declaration first, two spaces per level, no closing line break.
+std::string IndentedText(const pugi::xml_document& doc, size_t expectedSize) {
+  StringWriter writer;
+  writer.text.reserve(expectedSize);
+  if (!FindDeclaration(doc)) writer.text = kDefaultDeclaration;
+  doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+  while (!writer.text.empty() && writer.text.back() == '\n') writer.text.pop_back();
+  return std::move(writer.text);
+}
+
+// The characters of a name as the parser reads it: any byte of a multi-byte
+// character, letters, '_' and ':' first, then also digits, '-' and '.'.
+struct NameCharacters {
+  std::array<bool, 256> start{};
+  std::array<bool, 256> part{};
+  constexpr NameCharacters() {
+    for (int c = 0; c < 256; ++c) {
+      start[c] = c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+      part[c] = start[c] || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    }
+  }
+};
+constexpr NameCharacters kNameCharacters;
+
+// The length of a name that the parser reads back whole; 0 for any other.
+size_t ReadableNameLength(const char* name) {
+  const auto* c = reinterpret_cast<const unsigned char*>(name);
+  if (!kNameCharacters.start[*c]) return 0;
+  size_t length = 1;
+  while (kNameCharacters.part[c[length]]) ++length;
+  return c[length] == 0 ? length : 0;
+}
+
+bool IsWhitespaceOnly(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+// A document never holds an attribute twice: setting one again replaces it and
+// a text that has one twice is refused.
+bool ElementReadsBack(const pugi::xml_node& element) {
+  if (ReadableNameLength(element.name()) == 0) return false;
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute())
+    if (ReadableNameLength(attribute.name()) == 0) return false;
+  return true;
+}
+
+bool DeclarationReadsBack(const pugi::xml_node& declaration) {
+  for (pugi::xml_attribute attribute : declaration.attributes()) {
+    if (ReadableNameLength(attribute.name()) == 0) return false;
+    // Any other encoding would make the parser convert the UTF-8 text.
+    if (std::string_view(attribute.name()) == "encoding" && Lowercase(attribute.value()) != "utf-8") return false;
+  }
+  return true;
+}
+
+// Whether the node comes back the same from its raw text: the parser drops
+// whitespace-only text, joins adjacent texts and turns a carriage return into
+// a line feed.
+bool NodeReadsBack(const pugi::xml_node& node) {
+  const pugi::xml_node_type type = node.type();
+  if (type == pugi::node_element) return ElementReadsBack(node);
+  const std::string_view value = node.value();
+  if (value.find('\r') != std::string_view::npos) return false;
+  switch (type) {
+    case pugi::node_pcdata:
+      return !IsWhitespaceOnly(value) && node.previous_sibling().type() != pugi::node_pcdata;
+    case pugi::node_cdata:
+    case pugi::node_comment:
+    case pugi::node_doctype: return true;
+    case pugi::node_pi:
+      return ReadableNameLength(node.name()) != 0 && Lowercase(node.name()) != "xml" &&
+             value.find("?>") == std::string_view::npos;
+    case pugi::node_declaration: return DeclarationReadsBack(node);
+    default: return false;
+  }
+}
+
+// The size of a node's indented text, near enough to reserve the document's
+// text in one go: growing a megabyte string costs more than writing it. The
+// indentation and line break come before the start and the end tag.
+size_t IndentedSizeOf(const pugi::xml_node& node, size_t indentation) {
+  size_t size = std::strlen(node.value()) + 2 * std::strlen(node.name()) + 8 + 2 * indentation;
+  for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute())
+    size += std::strlen(attribute.name()) + std::strlen(attribute.value()) + 4;
+  return size;
+}
+
+// Whether re-indenting the document's own tree gives what re-indenting its text
+// would: writing it out and reading it back must give the same tree.
+// The indented text's size is summed up on the way.
+bool IndentsAsReadBack(const pugi::xml_document& doc, size_t& textSize) {
+  textSize = kDefaultDeclaration.size();
+  return IsWellFormedTop(doc) && VisitDescendants(doc, [&](const pugi::xml_node& node, unsigned depth) {
+           textSize += IndentedSizeOf(node, 2 * depth + 1);
+           return NodeReadsBack(node);
+         });
 }
 
 }  // namespace
@@ -253,20 +385,11 @@ XmlNode XmlDocument::DocumentElement() const {
 std::vector<XmlNode> XmlDocument::GetElementsByTagName(const std::string& name) const {
   std::vector<XmlNode> found;
   const bool any = name == "*";
-  pugi::xml_node top = impl_->doc;
-  pugi::xml_node node = top.first_child();
-  // Preorder, which is document order, without recursion.
-  while (node) {
+  VisitDescendants(impl_->doc, [&](const pugi::xml_node& node, unsigned) {
     if (node.type() == pugi::node_element && (any || name == node.name()))
       found.push_back(XmlNode(node.internal_object()));
-    if (node.first_child()) {
-      node = node.first_child();
-      continue;
-    }
-    while (node != top && !node.next_sibling()) node = node.parent();
-    if (node == top) break;
-    node = node.next_sibling();
-  }
+    return true;
+  });
   return found;
 }
 
@@ -296,14 +419,17 @@ bool XmlDocument::Load(const std::string& path) {
 
 void XmlDocument::Clear() { impl_->doc.reset(); }
 
+std::string XmlDocument::IndentedXml() const {
+  size_t textSize = 0;
+  if (!IndentsAsReadBack(impl_->doc, textSize)) return ReIndentXml(Xml());
+  return IndentedText(impl_->doc, textSize);
+}
+
 std::string ReIndentXml(const std::string& xml) {
   pugi::xml_document doc;
   if (!Parse(doc, xml.data(), xml.size())) return xml;
-  if (!FindDeclaration(doc)) doc.prepend_child(pugi::node_declaration).append_attribute("version").set_value("1.0");
-  StringWriter writer;
-  doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-  while (!writer.text.empty() && writer.text.back() == '\n') writer.text.pop_back();
-  return writer.text;
+  // Room for a message's indentation; pages reserved and never written cost nothing.
+  return IndentedText(doc, xml.size() + xml.size() / 2 + kDefaultDeclaration.size());
 }
 
 }  // namespace corvenna

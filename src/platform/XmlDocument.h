@@ -70,6 +70,9 @@ class XmlDocument {
 
   // The document as text (declaration included when present).
   std::string Xml() const;
+  // The document as ReIndentXml(Xml()) gives it, without writing and reading it
+  // again where its tree allows.
+  std::string IndentedXml() const;
   // Replaces the whole content by the parsed text; on a text that is not XML the
   // document is left empty (no root element) and false is returned.
   bool LoadXml(const std::string& text);

@@ -95,6 +95,9 @@ TEST(XmlDocument, LoadXmlOfTextThatIsNotOneDocumentLeavesNoRoot) {
       "text before<a/>",
       "<a/>text after",
       "<a x=\"1\" x=\"2\"/>",
+      "<a><b u=\"1\" v=\"2\" w=\"3\" x=\"4\" u=\"5\"/></a>",
+      "<a a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" a10=\"\" a11=\"\" a12=\"\""
+      " a13=\"\" a14=\"\" a15=\"\" a16=\"\" a17=\"\" a3=\"\"/>",
       "<a/><!DOCTYPE a>",
   };
   for (const char* text : notXml) {
