@@ -78,18 +78,7 @@ void ExchangeAvailability(TExchangeRun& run, const TAvailSettings& settings) {
   const TExchangeSettings& frame = run.Settings();
   XmlNode root = BuildRequestFrame(doc, "OTA_HotelAvailNotifRQ", frame, run.EchoToken());
   AppendAvailStatusMessages(root, frame.HotelCode, settings);
-  const std::string wireText = SealRequest(doc);
-
-  DeleteMessageCopy("AvailNotifRQ.xml");
-  SaveMessageCopy(doc, "AvailNotifRQ.xml");
-  run.Log().AddDocument("<--AvailNotifRQ-->", doc);
-
-  PostRequest(doc, frame.Endpoint, wireText);
-  DeleteMessageCopy("AvailNotifRS.xml");
-  CheckResponseErrors(doc);
-  SaveMessageCopy(doc, "AvailNotifRS.xml");
-  run.Log().AddDocument("<--AvailNotifRS-->", doc);
-
+  ExchangeMessage(run, doc, {"AvailNotifRQ.xml", "<--AvailNotifRQ-->", "AvailNotifRS.xml", "<--AvailNotifRS-->"});
   run.WriteLogBlock();
 }
 

@@ -83,19 +83,9 @@ void SendReport(TExchangeRun& run, TDataSet& row, int number) {
   XmlDocument doc;
   const TExchangeSettings& settings = run.Settings();
   AppendReportBody(BuildRequestFrame(doc, "OTA_NotifReportRQ", settings, run.EchoToken(), false), row);
-  const std::string wireText = SealRequest(doc);
-
-  const std::string requestCopy = "NotifReportRQ" + IntToStr(number) + ".xml";
-  DeleteMessageCopy(requestCopy);
-  SaveMessageCopy(doc, requestCopy);
-  run.Log().AddDocument("<--NotifReportRQ-->", doc);
-
-  PostRequest(doc, settings.Endpoint, wireText);
-  const std::string replyCopy = "NotifReportRS" + IntToStr(number) + ".xml";
-  DeleteMessageCopy(replyCopy);
-  CheckResponseErrors(doc);
-  SaveMessageCopy(doc, replyCopy);
-  run.Log().AddDocument("<--NotifReportRS-->", doc);
+  const std::string n = IntToStr(number);
+  ExchangeMessage(run, doc,
+                  {"NotifReportRQ" + n + ".xml", "<--NotifReportRQ-->", "NotifReportRS" + n + ".xml", "<--NotifReportRS-->"});
 }
 
 void SendReports(TExchangeRun& run) {

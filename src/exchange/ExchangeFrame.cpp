@@ -175,6 +175,19 @@ void DeleteMessageCopy(const std::string& name) {
 
 void SaveMessageCopy(const XmlDocument& doc, const std::string& name) { doc.Save(MessageCopyPath(name)); }
 
+void ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names) {
+  const std::string wireText = SealRequest(doc);
+  DeleteMessageCopy(names.requestCopy);
+  SaveMessageCopy(doc, names.requestCopy);
+  run.Log().AddDocument(names.requestMarker, doc);
+
+  PostRequest(doc, run.Settings().Endpoint, wireText);
+  DeleteMessageCopy(names.replyCopy);
+  CheckResponseErrors(doc);
+  SaveMessageCopy(doc, names.replyCopy);
+  run.Log().AddDocument(names.replyMarker, doc);
+}
+
 void ShowExchangeMessage(TaskIcon icon, const std::string& title, const std::string& instruction,
                          const std::string& content, const std::string& expanded) {
   if (SilentRun) return;

@@ -139,6 +139,19 @@ void DeleteMessageCopy(const std::string& name);
 // Saves the document over the copy; raises EXmlError when it cannot.
 void SaveMessageCopy(const XmlDocument& doc, const std::string& name);
 
+// The names of one message's copies and log markers.
+struct TMessageNames {
+  std::string requestCopy;
+  std::string requestMarker;
+  std::string replyCopy;
+  std::string replyMarker;
+};
+
+// Sends the request built in doc the way the updates and the reports do: the
+// request copy deleted, saved and logged; the post; the old reply copy
+// deleted, the reply checked (its verdict not used), saved and logged.
+void ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
+
 // The exchange unit's message dialog, with one button MsgClose; shows nothing
 // when SilentRun.
 void ShowExchangeMessage(TaskIcon icon, const std::string& title, const std::string& instruction,

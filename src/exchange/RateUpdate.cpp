@@ -52,18 +52,9 @@ void ExchangeRates(TExchangeRun& run, const TRateRequest& request, const TSlotCo
   const TExchangeSettings& frame = run.Settings();
   XmlNode root = BuildRequestFrame(doc, "OTA_HotelRateAmountNotifRQ", frame, run.EchoToken());
   AppendRateAmountMessages(root, frame.HotelCode, request, codes);
-  const std::string wireText = SealRequest(doc);
-
-  DeleteMessageCopy("RateAmountNotifRQ.xml");
-  SaveMessageCopy(doc, "RateAmountNotifRQ.xml");
-  run.Log().AddDocument("<--RateAmountNotiRQ-->", doc);
-
-  PostRequest(doc, frame.Endpoint, wireText);
-  DeleteMessageCopy("RateAmountNotifRS.xml");
-  CheckResponseErrors(doc);
-  SaveMessageCopy(doc, "RateAmountNotifRS.xml");
-  run.Log().AddDocument("<--RateAmountNotifRS-->", doc);
-
+  // The request's marker lacks the "f" of its copy's name, as the log has always had it.
+  ExchangeMessage(run, doc,
+                  {"RateAmountNotifRQ.xml", "<--RateAmountNotiRQ-->", "RateAmountNotifRS.xml", "<--RateAmountNotifRS-->"});
   run.WriteLogBlock();
 }
 
