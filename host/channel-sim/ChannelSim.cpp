@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -27,7 +28,7 @@ bool IsAddedByServer(const std::string& name) {
 }
 
 ReceivedRequest Record(const httplib::Request& request, std::string rootName) {
-  ReceivedRequest received{request.method, request.path, {}, request.body, std::move(rootName)};
+  ReceivedRequest received{request.method, request.path, {}, request.body, std::move(rootName), request.remote_port};
   for (const auto& [name, value] : request.headers)
     if (!IsAddedByServer(name)) received.headers.emplace_back(name, value);
   return received;
@@ -54,6 +55,7 @@ struct ChannelSim::Impl {
   Options options;
   std::vector<ReceivedRequest> received;
   std::vector<std::string> delivered;
+  std::set<std::string> deliveredIndex;  // the same keys, for look-ups
   std::string logDir;
   int logCount = 0;
 
@@ -86,7 +88,9 @@ void ChannelSim::Impl::Handle(const httplib::Request& request, httplib::Response
   {
     std::lock_guard lock(mutex);
     current = options;
-    deliveredKeys.insert(delivered.begin(), delivered.end());
+    // Only a read asks which reservations went out; a copy per report would
+    // grow with every reservation delivered.
+    if (record.rootName == "OTA_ReadRQ") deliveredKeys = deliveredIndex;
     if (!logDir.empty()) {
       logTo = logDir;
       logNumber = ++logCount;
@@ -104,7 +108,7 @@ void ChannelSim::Impl::Handle(const httplib::Request& request, httplib::Response
   if (!answer.deliveredNow.empty()) {
     std::lock_guard lock(mutex);
     for (const std::string& key : answer.deliveredNow)
-      if (std::find(delivered.begin(), delivered.end(), key) == delivered.end()) delivered.push_back(key);
+      if (deliveredIndex.insert(key).second) delivered.push_back(key);
   }
   response.status = answer.status;
   response.set_content(answer.body, answer.contentType.c_str());
@@ -114,7 +118,13 @@ ChannelSim::ChannelSim(std::string reservationsDir, Options options, int port) :
   impl_->reservationsDir = std::move(reservationsDir);
   impl_->options = std::move(options);
   Impl& impl = *impl_;
-  impl.server.set_keep_alive_max_count(1);
+  // A connection is kept for the next request, but not long once idle:
+  // stopping the server waits for each idle connection to run out.
+  impl.server.set_keep_alive_max_count(std::numeric_limits<size_t>::max());
+  impl.server.set_keep_alive_timeout(1);
+  // The reply's header and body go out in two writes: without this the body
+  // of a reply on a kept connection waits for the client's delayed ACK.
+  impl.server.set_tcp_nodelay(true);
   impl.server.Post(".*", [&impl](const httplib::Request& request, httplib::Response& response) {
     impl.Handle(request, response);
   });
@@ -185,6 +195,7 @@ std::vector<std::string> ChannelSim::Delivered() const {
 void ChannelSim::ResetDelivered() {
   std::lock_guard lock(impl_->mutex);
   impl_->delivered.clear();
+  impl_->deliveredIndex.clear();
 }
 
 void ChannelSim::SetLogDir(const std::string& dir) {

@@ -59,6 +59,7 @@ struct ReceivedRequest {
   std::vector<std::pair<std::string, std::string>> headers;  // as sent, in arrival order
   std::string body;
   std::string rootName;  // the OTA element inside the SOAP body, e.g. "OTA_ReadRQ"; empty if none
+  int clientPort = -1;   // one per connection: requests on one connection share it
 };
 
 class ChannelSim {

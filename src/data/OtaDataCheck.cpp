@@ -1,6 +1,7 @@
 #include "data/OtaDataCheck.h"
 
 #include <array>
+#include <optional>
 
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
@@ -12,10 +13,41 @@ namespace {
 int32_t totalRooms = 0;
 std::array<int32_t, 17> typeRooms{};
 
+// The counts kept under a TRoomCountHold, and the data version they were taken at.
+struct THeldCounts {
+  bool open = false;
+  bool counted = false;
+  int64_t dataVersion = 0;
+};
+THeldCounts held;
+
 bool IsHostRoomType(int32_t type) { return type >= 1 && type <= 16; }
 
 std::string OccupiedField(int type) { return "Type" + std::to_string(type) + "Occupied"; }
 std::string AvailableField(int type) { return "Type" + std::to_string(type) + "Available"; }
+
+// The Occupancy fields a night is written through, looked up once per update.
+struct TNightFields {
+  explicit TNightFields(TTable& occupancy)
+      : occDate(occupancy.FieldByName("OccDate")),
+        roomsOccupied(occupancy.FieldByName("RoomsOccupied")),
+        roomsAvailable(occupancy.FieldByName("RoomsAvailable")),
+        companyCode(occupancy.FieldByName("CompanyCode")) {
+    for (int k = 1; k <= 16; ++k) {
+      occupied[static_cast<size_t>(k)] = &occupancy.FieldByName(OccupiedField(k));
+      available[static_cast<size_t>(k)] = &occupancy.FieldByName(AvailableField(k));
+    }
+  }
+  TField& Occupied(int type) const { return *occupied[static_cast<size_t>(type)]; }
+  TField& Available(int type) const { return *available[static_cast<size_t>(type)]; }
+
+  TField& occDate;
+  TField& roomsOccupied;
+  TField& roomsAvailable;
+  TField& companyCode;
+  std::array<TField*, 17> occupied{};
+  std::array<TField*, 17> available{};
+};
 
 bool Overlaps(TDateTime arrival, TDateTime departure, TDateTime firstDay, TDateTime lastDay) {
   auto before = [](TDateTime a, TDateTime b) { return CompareDateByDay(a, b) < 0; };
@@ -24,38 +56,54 @@ bool Overlaps(TDateTime arrival, TDateTime departure, TDateTime firstDay, TDateT
   return !before(arrival, firstDay) && before(arrival, lastDay);
 }
 
-void AddToNight(TTable& occupancy, int32_t type, int delta) {
+void AddToNight(TTable& occupancy, const TNightFields& fields, int32_t type, int delta) {
   occupancy.Edit();
-  TField& occupied = occupancy.FieldByName("RoomsOccupied");
-  occupied.SetAsInteger(occupied.AsInteger() + delta);
-  if (IsHostRoomType(type)) {
-    TField& typeOccupied = occupancy.FieldByName(OccupiedField(type));
-    typeOccupied.SetAsInteger(typeOccupied.AsInteger() + delta);
-  }
-  occupancy.FieldByName("RoomsAvailable").SetAsInteger(totalRooms - occupied.AsInteger());
+  fields.roomsOccupied.SetAsInteger(fields.roomsOccupied.AsInteger() + delta);
+  if (IsHostRoomType(type)) fields.Occupied(type).SetAsInteger(fields.Occupied(type).AsInteger() + delta);
+  fields.roomsAvailable.SetAsInteger(totalRooms - fields.roomsOccupied.AsInteger());
   for (int k = 1; k <= 16; ++k)
-    occupancy.FieldByName(AvailableField(k))
-        .SetAsInteger(typeRooms[static_cast<size_t>(k)] - occupancy.FieldByName(OccupiedField(k)).AsInteger());
+    fields.Available(k).SetAsInteger(typeRooms[static_cast<size_t>(k)] - fields.Occupied(k).AsInteger());
   occupancy.Post();
-  if (occupancy.FieldByName("RoomsOccupied").AsInteger() == 0) occupancy.Delete();
+  if (fields.roomsOccupied.AsInteger() == 0) occupancy.Delete();
 }
 
-void InsertFirstNight(TTable& occupancy, TDateTime day, int32_t type) {
+void InsertFirstNight(TTable& occupancy, const TNightFields& fields, TDateTime day, int32_t type) {
   occupancy.Insert();
-  occupancy.FieldByName("OccDate").SetAsDateTime(day);
-  occupancy.FieldByName("RoomsOccupied").SetAsInteger(1);
-  occupancy.FieldByName("RoomsAvailable").SetAsInteger(totalRooms - 1);
-  for (int k = 1; k <= 16; ++k)
-    occupancy.FieldByName(AvailableField(k)).SetAsInteger(typeRooms[static_cast<size_t>(k)]);
+  fields.occDate.SetAsDateTime(day);
+  fields.roomsOccupied.SetAsInteger(1);
+  fields.roomsAvailable.SetAsInteger(totalRooms - 1);
+  for (int k = 1; k <= 16; ++k) fields.Available(k).SetAsInteger(typeRooms[static_cast<size_t>(k)]);
   if (IsHostRoomType(type)) {
-    occupancy.FieldByName(OccupiedField(type)).SetAsInteger(1);
-    occupancy.FieldByName(AvailableField(type)).SetAsInteger(typeRooms[static_cast<size_t>(type)] - 1);
+    fields.Occupied(type).SetAsInteger(1);
+    fields.Available(type).SetAsInteger(typeRooms[static_cast<size_t>(type)] - 1);
   }
-  occupancy.FieldByName("CompanyCode").SetAsString("");
+  fields.companyCode.SetAsString("");
   occupancy.Post();
+}
+
+// Inside the transaction: no other connection can commit between the check
+// and the nights written.
+void CountRoomsForUpdate(TDatabase& database) {
+  if (!held.open) {
+    CountRoomsByType();
+    return;
+  }
+  const int64_t version = database.DataVersion();
+  if (held.counted && held.dataVersion == version) return;
+  CountRoomsByType();
+  held.counted = true;
+  held.dataVersion = version;
 }
 
 }  // namespace
+
+TRoomCountHold::TRoomCountHold() : outermost_(!held.open) {
+  if (outermost_) held = THeldCounts{true, false, 0};
+}
+
+TRoomCountHold::~TRoomCountHold() {
+  if (outermost_) held = THeldCounts{};
+}
 
 int32_t TotalRooms() { return totalRooms; }
 
@@ -97,18 +145,19 @@ void CountRoomsByType() {
   TQuery& query = DM().qryRoomType;
   query.Close();
   query.SQL().Clear();
-  query.SQL().Add("Select * from RoomType RT");
+  // One pass over the rooms beats walking the RoomType index with a row look-up each.
+  query.SQL().Add("Select RT.RoomType, Count(*) as Rooms from RoomType RT not indexed");
   query.SQL().Add("Where (RT.CalOccupancy <> :CallOcc)");
+  query.SQL().Add("Group by RT.RoomType");
   query.Prepare();
   query.ParamByName("CallOcc").SetAsString("N");
   query.Open();
-  query.First();
-  while (!query.Eof()) {
+  for (query.First(); !query.Eof(); query.Next()) {
     TField& roomType = query.FieldByName("RoomType");
     const int32_t type = roomType.IsNull() ? 1 : roomType.AsInteger();
-    if (IsHostRoomType(type)) ++typeRooms[static_cast<size_t>(type)];
-    ++totalRooms;
-    query.Next();
+    const int32_t rooms = query.FieldByName("Rooms").AsInteger();
+    if (IsHostRoomType(type)) typeRooms[static_cast<size_t>(type)] += rooms;
+    totalRooms += rooms;
   }
   query.Close();
 }
@@ -117,7 +166,7 @@ void UpdateOccupancy(const std::string& roomNumber, bool add, TDateTime firstDay
   TDM& dm = DM();
   TTransaction transaction(dm.Quendale);
   try {
-    CountRoomsByType();
+    CountRoomsForUpdate(dm.Quendale);
     // A room the hotel does not have is counted against no other room.
     if (!dm.tblRoomType.Locate("RoomNo", {roomNumber})) return;
     if (dm.tblRoomType.FieldByName("CalOccupancy").AsString() == "N") return;
@@ -125,12 +174,15 @@ void UpdateOccupancy(const std::string& roomNumber, bool add, TDateTime firstDay
     int nights = DaysBetween(firstDay, lastDay);
     if (nights < 1) nights = 1;
     TTable& occupancy = dm.tblOccupancy;
+    std::optional<TNightFields> fields;
     for (int i = 0; i < nights; ++i) {
       const TDateTime day = IncDay(firstDay, i);
-      if (occupancy.Locate("OccDate", {day}))
-        AddToNight(occupancy, type, add ? 1 : -1);
+      const bool known = occupancy.Locate("OccDate", {day});
+      if (!fields) fields.emplace(occupancy);
+      if (known)
+        AddToNight(occupancy, *fields, type, add ? 1 : -1);
       else if (add)
-        InsertFirstNight(occupancy, day, type);
+        InsertFirstNight(occupancy, *fields, day, type);
     }
     transaction.Commit();
   } catch (...) {

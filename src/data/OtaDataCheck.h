@@ -20,6 +20,22 @@ int32_t TypeRooms(int type);
 
 // Adds (or takes away) one room of the room's type on each night of the stay.
 // All nights or none are written; inside a caller's transaction it joins it.
+// The room counts are taken anew each time, unless a TRoomCountHold is open.
 void UpdateOccupancy(const std::string& roomNumber, bool add, TDateTime firstDay, TDateTime lastDay);
+
+// While one is open, UpdateOccupancy counts the rooms once and keeps the
+// counts for as long as no other connection has committed to the database.
+// For callers that write no room themselves meanwhile, such as an import of
+// many bookings. An inner one adds nothing.
+class TRoomCountHold {
+ public:
+  TRoomCountHold();
+  ~TRoomCountHold();
+  TRoomCountHold(const TRoomCountHold&) = delete;
+  TRoomCountHold& operator=(const TRoomCountHold&) = delete;
+
+ private:
+  bool outermost_;
+};
 
 }  // namespace corvenna

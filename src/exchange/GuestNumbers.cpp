@@ -34,13 +34,6 @@ class TLookup {
   TQuery query_;
 };
 
-// Changes whenever another connection has committed to the file.
-int64_t DataVersion() {
-  TLookup version({"PRAGMA data_version"});
-  version->Open();
-  return version->Fields(0).AsLargeInt();
-}
-
 bool GuestCodeTaken(const std::string& code) {
   TLookup lookup({"Select 1 from GuestName", "Where GuestCode = :Code", "Limit 1"});
   lookup->ParamByName("Code").SetAsString(code);
@@ -89,7 +82,7 @@ std::string GuestCodeText(int64_t number) {
 
 int64_t FirstFreeGuestNumber(int64_t lastAutoGenNo) {
   const int64_t start = lastAutoGenNo + 1;
-  LastSearchDataVersion = DataVersion();
+  LastSearchDataVersion = DM().Quendale.DataVersion();
   int64_t number = start;
   if (Hint.valid && Hint.start == start && Hint.dataVersion == LastSearchDataVersion && Hint.next > start)
     number = Hint.next;

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/OtaDataCheck.h"
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
@@ -270,6 +271,8 @@ void ParseReservations(XmlDocument& Doc) {
   Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
   DM().tblOtaResponse.EmptyTable();
   StartImport();
+  // The import writes no room: the rooms are counted once, not for every booking.
+  const TRoomCountHold roomCounts;
   try {
     WalkReservations(Doc);
   } catch (const std::exception& error) {

@@ -166,6 +166,10 @@ class TDatabase {
   // Runs statements without a result (DDL, maintenance); raises naming the SQL.
   void Execute(const std::string& sql);
 
+  // Changes whenever another connection has committed to the file; this
+  // connection's own commits leave it as it is.
+  int64_t DataVersion();
+
   // Test hook: after `writes` more successful row writes (post, delete, empty),
   // the next write raises EDatabaseError. A negative count switches it off.
   void FailAfterWrites(int writes) { writeCountdown_ = writes; }
@@ -322,11 +326,13 @@ class TDataSet {
   TDatabase* database_ = nullptr;
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<std::unique_ptr<TField>> fields_;
-  struct NameLess {
-    using is_transparent = void;
+  struct NameHash {
+    size_t operator()(const std::string& name) const;
+  };
+  struct NameEqual {
     bool operator()(const std::string& a, const std::string& b) const;
   };
-  std::map<std::string, int, NameLess> fieldIndex_;  // field names without regard to case
+  std::unordered_map<std::string, int, NameHash, NameEqual> fieldIndex_;  // field names without regard to case
   Row current_;
   Row saved_;
   bool savedHasRow_ = false;

@@ -1,6 +1,5 @@
 // The cursor and edit-state machine common to tables and queries.
 #include <algorithm>
-#include <cctype>
 
 #include "platform/Dataset.h"
 #include "platform/Errors.h"
@@ -8,14 +7,27 @@
 
 namespace corvenna {
 
-bool TDataSet::NameLess::operator()(const std::string& a, const std::string& b) const {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() < b.size();
+namespace {
+
+// Column names are ASCII; the C library's tolower costs a call per letter.
+unsigned char FoldAscii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+}  // namespace
+
+size_t TDataSet::NameHash::operator()(const std::string& name) const {
+  size_t hash = 14695981039346656037ull;
+  for (char c : name) hash = (hash ^ FoldAscii(c)) * 1099511628211ull;
+  return hash;
+}
+
+bool TDataSet::NameEqual::operator()(const std::string& a, const std::string& b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
 }
 
 TDataSet::TDataSet(std::string name) : name_(std::move(name)), databaseName_("") {}

@@ -139,13 +139,21 @@ void TDatabase::Execute(const std::string& sql) {
   }
 }
 
+int64_t TDatabase::DataVersion() {
+  static const std::string sql = "PRAGMA data_version";
+  sqlite::Run run(*this, CachedStatement(sql));
+  if (!run.Step()) throw EDatabaseError(Format("Database '%s': no data version [SQL: %s]", fileName_.c_str(), sql.c_str()));
+  return sqlite3_column_int64(run.get(), 0);
+}
+
 sqlite3_stmt* TDatabase::CachedStatement(const std::string& sql) {
   auto found = statements_.find(sql);
   if (found != statements_.end()) return found->second.get();
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(Handle(), sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK)
     sqlite::RaiseError(handle_, sql, fileName_, busyTimeoutMs_);
-  statements_.emplace(sql, std::unique_ptr<sqlite3_stmt, StatementDeleter>(statement));
+  // A text of comments only compiles to no statement: nothing to keep.
+  if (statement != nullptr) statements_.emplace(sql, std::unique_ptr<sqlite3_stmt, StatementDeleter>(statement));
   return statement;
 }
 

@@ -102,8 +102,9 @@ TQuery::TQuery(std::string name) : TDataSet(std::move(name)), sql_([this] { SqlC
 
 TQuery::~TQuery() { Unprepare(); }
 
-// The compiled statement is kept until Prepare sees another text, so a caller
-// that rebuilds the same SQL on every call compiles it once.
+// The compiled statement comes from the connection's cache, so a query that
+// takes turns with two texts, or one made anew for every look-up, compiles
+// each text once per connection.
 void TQuery::SqlChanged() {
   if (Active()) Close();
   std::vector<TParam> params;
@@ -128,18 +129,14 @@ void TQuery::Prepare() {
   if (statement_ != nullptr && text == preparedText_) return;
   Unprepare();
   if (Trim(text).empty()) throw EDatabaseError(Format("%s: No SQL statement available", Describe().c_str()));
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(database.Handle(), text.c_str(), static_cast<int>(text.size()), &statement, nullptr) !=
-      SQLITE_OK)
-    sqlite::RaiseError(database.Handle(), text, database.DatabaseFileName(), database.BusyTimeoutMs());
+  sqlite3_stmt* statement = database.CachedStatement(text);
   if (statement == nullptr) throw EDatabaseError(Format("%s: No SQL statement available", Describe().c_str()));
   statement_ = statement;
   preparedText_ = text;
 }
 
+// The statement stays in the connection's cache for the next query of that text.
 void TQuery::Unprepare() {
-  if (statement_ == nullptr) return;
-  sqlite3_finalize(statement_);
   statement_ = nullptr;
   preparedText_.clear();
 }

@@ -76,7 +76,72 @@ void Set(CURL* handle, CURLoption option, auto value) {
     throw EHttpError(Format("Could not set up the HTTP request: %s", curl_easy_strerror(status)));
 }
 
+// The keep-alive scope of this thread, if one is open. A plain pointer: a
+// thread_local with a destructor would pin the library until the thread ends.
+thread_local HttpKeepAlive* openKeepAlive = nullptr;
+
+// The handle of one post: the scope's, which keeps its connection for the
+// next post, or one of its own. The post's options point into its own
+// buffers: they go when it ends, the connection stays.
+class TPostHandle {
+ public:
+  TPostHandle(CURL* kept, const std::string& url) {
+    if (!kept) own_.reset(curl_easy_init());
+    handle_ = kept ? kept : own_.get();
+    if (!handle_) throw EHttpError(Format("Could not create an HTTP request for %s", url.c_str()));
+  }
+  ~TPostHandle() {
+    if (!own_) curl_easy_reset(handle_);
+  }
+  TPostHandle(const TPostHandle&) = delete;
+  TPostHandle& operator=(const TPostHandle&) = delete;
+
+  CURL* get() const { return handle_; }
+
+ private:
+  CurlHandle own_;
+  CURL* handle_ = nullptr;
+};
+
+void SetUpPost(CURL* handle, const std::string& url, const std::string& body, curl_slist* headers,
+               const std::string& noProxy, char* errorText, ReplyBuffer& reply) {
+  const HttpTimeouts limits = GetHttpTimeouts();
+  Set(handle, CURLOPT_ERRORBUFFER, errorText);
+  Set(handle, CURLOPT_URL, url.c_str());
+  Set(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  Set(handle, CURLOPT_NOSIGNAL, 1L);
+  Set(handle, CURLOPT_POST, 1L);
+  Set(handle, CURLOPT_POSTFIELDS, body.data());
+  Set(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  Set(handle, CURLOPT_HTTPHEADER, headers);
+  Set(handle, CURLOPT_FOLLOWLOCATION, 0L);
+  Set(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+  Set(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+  Set(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+  Set(handle, CURLOPT_TIMEOUT, limits.totalSeconds);
+  Set(handle, CURLOPT_NOPROXY, noProxy.c_str());
+  Set(handle, CURLOPT_WRITEFUNCTION, AppendReply);
+  Set(handle, CURLOPT_WRITEDATA, &reply);
+}
+
 }  // namespace
+
+struct HttpKeepAlive::Connection {
+  CurlHandle handle;
+};
+
+HttpKeepAlive::HttpKeepAlive() {
+  if (openKeepAlive) return;
+  InitCurlOnce();
+  connection_ = std::make_unique<Connection>();
+  connection_->handle.reset(curl_easy_init());
+  if (!connection_->handle) throw EHttpError("Could not create an HTTP connection to keep");
+  openKeepAlive = this;
+}
+
+HttpKeepAlive::~HttpKeepAlive() {
+  if (openKeepAlive == this) openKeepAlive = nullptr;
+}
 
 HttpTimeouts GetHttpTimeouts() {
   std::lock_guard lock(timeoutsMutex);
@@ -94,32 +159,16 @@ void SetHttpTimeouts(HttpTimeouts value) {
 
 std::string HttpPostXml(const std::string& url, const std::string& body) {
   InitCurlOnce();
-  CurlHandle curl(curl_easy_init());
-  if (!curl) throw EHttpError(Format("Could not create an HTTP request for %s", url.c_str()));
+  TPostHandle curl(openKeepAlive ? openKeepAlive->connection_->handle.get() : nullptr, url);
   HeaderList headers = MakeHeaders();
-  const HttpTimeouts limits = GetHttpTimeouts();
   const std::string noProxy = NoProxyList();
   char errorText[CURL_ERROR_SIZE] = {};
   ReplyBuffer reply;
 
   CURL* handle = curl.get();
-  Set(handle, CURLOPT_ERRORBUFFER, errorText);
-  Set(handle, CURLOPT_URL, url.c_str());
-  Set(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-  Set(handle, CURLOPT_NOSIGNAL, 1L);
-  Set(handle, CURLOPT_POST, 1L);
-  Set(handle, CURLOPT_POSTFIELDS, body.data());
-  Set(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-  Set(handle, CURLOPT_HTTPHEADER, headers.get());
-  Set(handle, CURLOPT_FOLLOWLOCATION, 0L);
-  Set(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-  Set(handle, CURLOPT_SSL_VERIFYHOST, 2L);
-  Set(handle, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-  Set(handle, CURLOPT_TIMEOUT, limits.totalSeconds);
-  Set(handle, CURLOPT_NOPROXY, noProxy.c_str());
-  Set(handle, CURLOPT_WRITEFUNCTION, AppendReply);
-  Set(handle, CURLOPT_WRITEDATA, &reply);
-
+  SetUpPost(handle, url, body, headers.get(), noProxy, errorText, reply);
+  // A kept connection that the server has closed is found dead before use, or
+  // fails before any reply; curl then posts once more on a new connection.
   const CURLcode status = curl_easy_perform(handle);
   if (status != CURLE_OK) {
     const std::string reason = reply.tooLarge ? Format("the reply exceeds %zu bytes", kMaxReplyBytes)

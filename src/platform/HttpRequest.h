@@ -2,6 +2,7 @@
 // Synchronous HTTP POST over libcurl: "Content-Type: text/xml" and no other
 // header that can be left out, TLS peer and host verification on, a connect
 // and a total time-out. The reply body is returned whatever the status.
+#include <memory>
 #include <string>
 
 namespace corvenna {
@@ -14,6 +15,23 @@ struct HttpTimeouts {
 // Raises EHttpError (with curl's reason and the URL) when no reply was obtained:
 // a malformed or unreachable endpoint, a TLS failure, a time-out.
 std::string HttpPostXml(const std::string& url, const std::string& body);
+
+// While one is open, the posts of its thread keep their connection for the
+// next post to the same server instead of opening one each; a server that has
+// closed it meanwhile gets a new one. Its end closes the connection. An inner
+// one on the same thread adds nothing.
+class HttpKeepAlive {
+ public:
+  HttpKeepAlive();
+  ~HttpKeepAlive();
+  HttpKeepAlive(const HttpKeepAlive&) = delete;
+  HttpKeepAlive& operator=(const HttpKeepAlive&) = delete;
+
+ private:
+  friend std::string HttpPostXml(const std::string& url, const std::string& body);
+  struct Connection;
+  std::unique_ptr<Connection> connection_;
+};
 
 // The time-outs every post uses; tests shorten them. A value of 0 or less
 // gives the default, never "no limit".

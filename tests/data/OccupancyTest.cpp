@@ -100,6 +100,16 @@ TEST_F(OccupancyTest, CountRoomsByTypeCountsWhatTheQuerySelects) {
   EXPECT_FALSE(DM().qryRoomType.Active());
 }
 
+TEST_F(OccupancyTest, UnderARoomCountHoldARoomAddedByAnotherConnectionIsCounted) {
+  const TRoomCountHold hold;
+  UpdateOccupancy("101", true, Day(10), Day(11));
+  EXPECT_EQ(Field(Day(10), "RoomsAvailable"), 4);
+  hotel->AddRoom("103", 1);
+  UpdateOccupancy("102", true, Day(10), Day(11));
+  EXPECT_EQ(Field(Day(10), "RoomsAvailable"), 4);
+  EXPECT_EQ(Field(Day(10), "Type1Available"), 2);
+}
+
 TEST_F(OccupancyTest, FirstBookingOfANightInsertsItsRow) {
   UpdateOccupancy("101", true, Day(10), Day(13));
   EXPECT_EQ(hotel->Count("Occupancy"), 3);

@@ -61,6 +61,57 @@ TEST_F(HttpPost, SendsTheBodyWithContentTypeTextXmlAndNoOtherOptionalHeader) {
   }
 }
 
+std::set<std::string> HeaderNames(const channelsim::ReceivedRequest& request) {
+  std::set<std::string> names;
+  for (const auto& [name, value] : request.headers) names.insert(name);
+  return names;
+}
+
+TEST_F(HttpPost, AKeepAliveReusesOneConnectionAndSurvivesAFailureAndARestart) {
+  const std::set<std::string> headers{"Host", "Content-Type", "Content-Length"};
+  std::string closedUrl;
+  {
+    channelsim::ChannelSim gone("/nonexistent");
+    closedUrl = gone.Url();
+  }
+  {
+    HttpKeepAlive keepAlive;
+    HttpKeepAlive inner;  // adds nothing
+    EXPECT_NE(HttpPostXml(sim_.Url(), kAvailRequest).find("<Success/>"), std::string::npos);
+    EXPECT_NE(ErrorOfPost(closedUrl).find(closedUrl), std::string::npos);
+    EXPECT_NE(HttpPostXml(sim_.Url(), kAvailRequest).find("<Success/>"), std::string::npos);
+    const auto kept = sim_.Received();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1].clientPort, kept[0].clientPort);
+    for (const auto& request : kept) {
+      EXPECT_EQ(request.body, kAvailRequest);
+      EXPECT_EQ(HeaderNames(request), headers);
+    }
+
+    // The server goes away with the kept connection and comes back on its port.
+    const int port = sim_.Port();
+    sim_.Stop();
+    channelsim::ChannelSim restarted("/nonexistent", {}, port);
+    EXPECT_NE(HttpPostXml(restarted.Url(), kAvailRequest).find("<Success/>"), std::string::npos);
+    const auto received = restarted.Received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(HeaderNames(received[0]), headers);
+  }
+}
+
+TEST_F(HttpPost, WithoutAKeepAliveEachPostHasItsOwnConnection) {
+  {
+    HttpKeepAlive keepAlive;
+    HttpPostXml(sim_.Url(), kAvailRequest);
+  }
+  HttpPostXml(sim_.Url(), kAvailRequest);
+  HttpPostXml(sim_.Url(), kAvailRequest);
+  const auto received = sim_.Received();
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_NE(received[1].clientPort, received[0].clientPort);
+  EXPECT_NE(received[2].clientPort, received[1].clientPort);
+}
+
 TEST_F(HttpPost, ReturnsTheBodyOfAnErrorStatus) {
   channelsim::Options options;
   options.httpStatus = {channelsim::kAll, 500, "Internal trouble"};
