@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "support/RegistryFixture.h"
 #include "support/ScratchHome.h"
+#include "support/ErrorOf.h"
 
 namespace corvenna {
 namespace {
@@ -18,14 +19,6 @@ const std::string Preference(PreferenceKey);
 const std::string DataDirectory(DataDirectoryKey);
 const std::string Screen(ScreenSettingsKey);
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 class HostSettingsTest : public ::testing::Test {
  protected:
@@ -234,8 +227,8 @@ TEST_F(HostSettingsTest, PathReadersExpandOrFallBack) {
 TEST_F(HostSettingsTest, PathReadersRaiseWithoutDocumentsFolder) {
   test::SetString(DataDirectory, "DataDir", "/srv/hotel");
   fs::remove_all(home.Documents());
-  EXPECT_EQ(ErrorOf([] { ReadDataDir(); }), "Could not determine My Documents path");
-  EXPECT_EQ(ErrorOf([] { ReadLanguageFile(); }), "Could not determine My Documents path");
+  EXPECT_EQ(test::ErrorOf([] { ReadDataDir(); }), "Could not determine My Documents path");
+  EXPECT_EQ(test::ErrorOf([] { ReadLanguageFile(); }), "Could not determine My Documents path");
   EXPECT_EQ(ReadDataBaseFileName(), "Quendale.abs");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/Errors.h"
 #include "support/RegistryFixture.h"
 #include "support/ScratchHome.h"
+#include "support/ErrorOf.h"
 
 namespace corvenna {
 namespace {
@@ -76,14 +77,6 @@ std::vector<Accessor> PluginAccessors() {
   };
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -173,8 +166,8 @@ TEST_F(SettingsTest, WritersStoreExactlyWhatTheyAreGiven) {
 TEST_F(SettingsTest, SlotsOutsideOneToSixteen) {
   EXPECT_EQ(ReadType(0), "");
   EXPECT_EQ(ReadStopSale(17), 0);
-  EXPECT_EQ(ErrorOf([] { WriteType(17, "X"); }), "Failed to set data for 'Type17'");
-  EXPECT_EQ(ErrorOf([] { WriteStopSale(0, 1); }), "Failed to set data for 'StopSale0'");
+  EXPECT_EQ(test::ErrorOf([] { WriteType(17, "X"); }), "Failed to set data for 'Type17'");
+  EXPECT_EQ(test::ErrorOf([] { WriteStopSale(0, 1); }), "Failed to set data for 'StopSale0'");
   EXPECT_FALSE(test::GetRawValue(Key, "Type17").has_value());
 }
 
@@ -185,11 +178,11 @@ void ExpectDefaultsAndRefusals(const fs::path& storeFile) {
   for (const auto& accessor : PluginAccessors()) {
     SCOPED_TRACE(accessor.name);
     EXPECT_EQ(accessor.read(), accessor.fallback);
-    EXPECT_EQ(ErrorOf(accessor.write), "Failed to set data for '" + accessor.name + "'");
+    EXPECT_EQ(test::ErrorOf(accessor.write), "Failed to set data for '" + accessor.name + "'");
     EXPECT_EQ(Reg, nullptr) << "the registry object is released also when the writer raises";
   }
-  EXPECT_EQ(ErrorOf([] { WriteCorvennaHasError(true); }), "Failed to set data for 'CorvennaHasError'");
-  EXPECT_EQ(ErrorOf([] { WriteCorvennaErrorMsg("x"); }), "Failed to set data for 'CorvennaErrorMsg'");
+  EXPECT_EQ(test::ErrorOf([] { WriteCorvennaHasError(true); }), "Failed to set data for 'CorvennaHasError'");
+  EXPECT_EQ(test::ErrorOf([] { WriteCorvennaErrorMsg("x"); }), "Failed to set data for 'CorvennaErrorMsg'");
   EXPECT_EQ(test::ReadFileText(storeFile), before);
 }
 
@@ -227,9 +220,9 @@ TEST_F(SettingsTest, MissingDocumentsFolderFailsEvenWithoutTheToken) {
   EXPECT_EQ(GetMyDocumentsPath(), home.Documents().string());
   fs::remove_all(home.Documents());
   const std::string message = "Could not determine My Documents path";
-  EXPECT_EQ(ErrorOf([] { GetMyDocumentsPath(); }), message);
-  EXPECT_EQ(ErrorOf([] { ExpandUserDocs("{userdocs}\\Quendale"); }), message);
-  EXPECT_EQ(ErrorOf([] { ExpandUserDocs("/srv/hotel"); }), message);
+  EXPECT_EQ(test::ErrorOf([] { GetMyDocumentsPath(); }), message);
+  EXPECT_EQ(test::ErrorOf([] { ExpandUserDocs("{userdocs}\\Quendale"); }), message);
+  EXPECT_EQ(test::ErrorOf([] { ExpandUserDocs("/srv/hotel"); }), message);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "support/HostDatabaseFixture.h"
 #include "support/ScratchHome.h"
+#include "support/ErrorOf.h"
 
 namespace corvenna {
 namespace {
@@ -34,37 +35,28 @@ class DatasetTest : public ::testing::Test {
   TDatabase db{"LibraryAlias"};
 };
 
-template <typename F>
-std::string ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const EDatabaseError& error) {
-    return error.what();
-  }
-  return "(no EDatabaseError)";
-}
 
 TEST_F(DatasetTest, ErrorsNameWhatFailed) {
   const std::string missing = (home.Root() / "nowhere" / "Missing.abs").string();
   TDatabase other("Other");
   other.SetDatabaseFileName(missing);
-  EXPECT_THAT(ErrorOf([&] { other.Open(); }), HasSubstr(missing));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { other.Open(); }), HasSubstr(missing));
   EXPECT_FALSE(fs::exists(missing));
 
   TTable table("tblMissing");
   table.SetDatabaseName("LibraryAlias");
   table.SetTableName("NoSuchTable");
-  EXPECT_THAT(ErrorOf([&] { table.Open(); }), HasSubstr("'NoSuchTable'"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { table.Open(); }), HasSubstr("'NoSuchTable'"));
   EXPECT_FALSE(table.Active());
 
   TTable rooms("tblrooms");
   OpenTable(rooms, "RoomType");
-  EXPECT_THAT(ErrorOf([&] { rooms.FieldByName("NoSuchField"); }), HasSubstr("Field 'NoSuchField' not found"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { rooms.FieldByName("NoSuchField"); }), HasSubstr("Field 'NoSuchField' not found"));
 
   TQuery query("qryBad");
   query.SetDatabaseName("LibraryAlias");
   query.SQL().Add("Select Nonsense from RoomType");
-  EXPECT_THAT(ErrorOf([&] { query.Open(); }), HasSubstr("Select Nonsense from RoomType"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { query.Open(); }), HasSubstr("Select Nonsense from RoomType"));
 }
 
 TEST_F(DatasetTest, ANonDatabaseFileIsRefusedAtConnect) {
@@ -72,7 +64,7 @@ TEST_F(DatasetTest, ANonDatabaseFileIsRefusedAtConnect) {
   test::WriteFileText(bogus, "this is not a database file at all, just some text......................");
   TDatabase other("Other");
   other.SetDatabaseFileName(bogus.string());
-  EXPECT_THAT(ErrorOf([&] { other.Open(); }), HasSubstr(bogus.string()));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { other.Open(); }), HasSubstr(bogus.string()));
   EXPECT_FALSE(other.Connected());
 }
 
@@ -103,7 +95,7 @@ TEST_F(DatasetTest, FieldsFollowTheNullRulesAndConvert) {
   EXPECT_EQ(bookings.FieldByName("RoomRateQuoted").AsCurrency(), Currency::FromRaw(1234500));
   EXPECT_EQ(bookings.FieldByName("RoomType").AsInteger(), 7);
   EXPECT_EQ(bookings.FieldByName("ArrivalDate").DataType(), TFieldType::ftDateTime);
-  EXPECT_THAT(ErrorOf([&] { bookings.FieldByName("GuestCode").SetAsString("x"); }),
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { bookings.FieldByName("GuestCode").SetAsString("x"); }),
               HasSubstr("not in edit or insert mode"));
 }
 
@@ -197,7 +189,7 @@ TEST_F(DatasetTest, AnEditOnlyWritesTheFieldsItChanged) {
   host.Exec("DELETE FROM RoomType");
   rooms.Edit();
   rooms.FieldByName("RoomSortNo").SetAsString("C");
-  EXPECT_THAT(ErrorOf([&] { rooms.Post(); }), HasSubstr("RoomType"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { rooms.Post(); }), HasSubstr("RoomType"));
 }
 
 TEST_F(DatasetTest, QueryParametersBindByNameWithoutCaseAndSurviveLaterLines) {
@@ -231,7 +223,7 @@ TEST_F(DatasetTest, QueryParametersBindByNameWithoutCaseAndSurviveLaterLines) {
   EXPECT_THROW(query.ParamByName("Other"), EDatabaseError);
 
   query.SQL().Add("and FamilyName = :FName");
-  EXPECT_THAT(ErrorOf([&] { query.Open(); }), HasSubstr("No value for parameter 'FName'"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { query.Open(); }), HasSubstr("No value for parameter 'FName'"));
   EXPECT_THROW(query.Append(), EDatabaseError);
 }
 
@@ -309,7 +301,7 @@ TEST_F(DatasetTest, InjectedWriteFailureStopsTheNthWrite) {
   rooms.Append();
   rooms.Post();
   rooms.Append();
-  EXPECT_THAT(ErrorOf([&] { rooms.Post(); }), HasSubstr("injected"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { rooms.Post(); }), HasSubstr("injected"));
   rooms.Cancel();
   rooms.Append();
   rooms.Post();  // one failure only
@@ -341,7 +333,7 @@ TEST_F(DatasetTest, ALockedDatabaseIsWaitedForThenReported) {
 
   const auto start = std::chrono::steady_clock::now();
   rooms.Append();
-  const std::string error = ErrorOf([&] { rooms.Post(); });
+  const std::string error = test::ErrorOf<EDatabaseError>([&] { rooms.Post(); });
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_THAT(error, HasSubstr("locked"));
   EXPECT_THAT(error, HasSubstr(host.Path().string()));
@@ -349,7 +341,7 @@ TEST_F(DatasetTest, ALockedDatabaseIsWaitedForThenReported) {
   EXPECT_LT(waited, std::chrono::seconds(3));
   rooms.Cancel();
 
-  EXPECT_THAT(ErrorOf([&] { TTransaction transaction(db); }), HasSubstr("locked"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { TTransaction transaction(db); }), HasSubstr("locked"));
   host.Exec("COMMIT");
   rooms.Append();
   rooms.Post();

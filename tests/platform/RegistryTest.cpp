@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "support/RegistryFixture.h"
 #include "support/ScratchHome.h"
+#include "support/ErrorOf.h"
 
 namespace corvenna {
 namespace {
@@ -30,14 +31,6 @@ std::vector<uint8_t> BytesOf(T value) {
   return bytes;
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ERegistryException& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 fs::perms PermissionsOf(const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; }
 
@@ -101,9 +94,9 @@ TEST_F(RegistryTest, MissingValuesReadAsEmptyTextButFailTypedReads) {
   EXPECT_EQ(reg.GetDataType("Nothing"), rdUnknown);
   EXPECT_EQ(reg.GetDataSize("Nothing"), -1);
   EXPECT_EQ(reg.ReadString("Nothing"), "");
-  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger("Nothing"); }), "Invalid data type for 'Nothing'");
-  EXPECT_EQ(ErrorOf([&] { reg.ReadFloat("Nothing"); }), "Invalid data type for 'Nothing'");
-  EXPECT_EQ(ErrorOf([&] { reg.ReadBinaryData("Nothing"); }), "Invalid data type for 'Nothing'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { reg.ReadInteger("Nothing"); }), "Invalid data type for 'Nothing'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { reg.ReadFloat("Nothing"); }), "Invalid data type for 'Nothing'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { reg.ReadBinaryData("Nothing"); }), "Invalid data type for 'Nothing'");
 }
 
 TEST_F(RegistryTest, WritersStoreTheirTypeAndReplaceAnotherOne) {
@@ -268,13 +261,13 @@ TEST_F(RegistryTest, ReadOnlyStoreReadsButRefusesFullAccessAndWrites) {
   EXPECT_FALSE(full.OpenKey(Key, true));
   EXPECT_NE(full.LastError().find(StoreFile().string()), std::string::npos) << full.LastError();
   EXPECT_EQ(full.ReadString("HotelCode"), "");
-  EXPECT_EQ(ErrorOf([&] { full.WriteString("HotelCode", "H2"); }), "Failed to set data for 'HotelCode'");
-  EXPECT_EQ(ErrorOf([&] { full.WriteInteger("StopSale1", 1); }), "Failed to set data for 'StopSale1'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { full.WriteString("HotelCode", "H2"); }), "Failed to set data for 'HotelCode'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { full.WriteInteger("StopSale1", 1); }), "Failed to set data for 'StopSale1'");
 
   TRegistry readOnly(KEY_READ);
   ASSERT_TRUE(readOnly.OpenKeyReadOnly(Key));
   EXPECT_EQ(readOnly.ReadString("HotelCode"), "H1");
-  EXPECT_EQ(ErrorOf([&] { readOnly.WriteString("HotelCode", "H2"); }), "Failed to set data for 'HotelCode'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { readOnly.WriteString("HotelCode", "H2"); }), "Failed to set data for 'HotelCode'");
   EXPECT_FALSE(readOnly.DeleteValue("HotelCode"));
   EXPECT_EQ(test::ReadFileText(StoreFile()), before);
 }
@@ -301,7 +294,7 @@ TEST_F(RegistryTest, FileThatIsNotAStoreIsNeverTouched) {
       EXPECT_FALSE(reg.OpenKey(Key, create));
       EXPECT_NE(reg.LastError().find(StoreFile().string()), std::string::npos) << reg.LastError();
       EXPECT_EQ(reg.ReadString("HotelCode"), "");
-      EXPECT_EQ(ErrorOf([&] { reg.WriteString("HotelCode", "x"); }), "Failed to set data for 'HotelCode'");
+      EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { reg.WriteString("HotelCode", "x"); }), "Failed to set data for 'HotelCode'");
       EXPECT_FALSE(TRegistry(KEY_READ).OpenKeyReadOnly(Key));
     }
     EXPECT_EQ(test::ReadFileText(StoreFile()), content);
@@ -315,7 +308,7 @@ TEST_F(RegistryTest, StoreThatCannotBeCreatedFailsToOpen) {
   TRegistry reg;
   EXPECT_FALSE(reg.OpenKey(Key, true));
   EXPECT_NE(reg.LastError().find("registry.db"), std::string::npos) << reg.LastError();
-  EXPECT_EQ(ErrorOf([&] { reg.WriteBool("UseDot", true); }), "Failed to set data for 'UseDot'");
+  EXPECT_EQ(test::ErrorOf<ERegistryException>([&] { reg.WriteBool("UseDot", true); }), "Failed to set data for 'UseDot'");
 }
 
 TEST_F(RegistryTest, StorePathFollowsXdgConfigHomeThenHome) {
