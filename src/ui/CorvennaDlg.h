@@ -66,6 +66,9 @@ struct TRoomTypeRow {
   QCheckBox* cbUpdate = nullptr;
 };
 
+// The items of rgAction, in list order.
+enum ActionIndex { BookingRetrievalAction = 0, AvailabilityUpdateAction = 1, RateUpdateAction = 2 };
+
 class TdlgCorvenna : public QDialog {
   Q_OBJECT
 

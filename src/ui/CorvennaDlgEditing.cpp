@@ -25,7 +25,6 @@
 namespace corvenna {
 namespace {
 
-enum ActionIndex { BookingRetrievalAction = 0, AvailabilityUpdateAction = 1, RateUpdateAction = 2 };
 constexpr int LatestReservationPage = 2;
 constexpr char16_t Backspace = 8;
 // Guarantee kind of every booking the retrieval imports.

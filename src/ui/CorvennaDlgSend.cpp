@@ -23,7 +23,6 @@
 namespace corvenna {
 namespace {
 
-enum ActionIndex { BookingRetrievalAction = 0, AvailabilityUpdateAction = 1, RateUpdateAction = 2 };
 constexpr int ResultPage = 1;
 constexpr int LongestRangeDays = 365;
 constexpr int CurrencyCodeLength = 3;
