@@ -40,6 +40,15 @@ std::string LogFileName(int number, const std::string& rootName) {
   return prefix + (rootName.empty() ? std::string("unknown") : rootName) + ".xml";
 }
 
+// The header promises a body that never comes: the server closes the
+// connection when its content provider fails, as a peer that went away does.
+void DropConnection(httplib::Response& response) {
+  constexpr size_t kPromisedLength = 64;
+  response.status = 200;
+  response.set_content_provider(kPromisedLength, "text/xml; charset=utf-8",
+                                [](size_t, size_t, httplib::DataSink&) { return false; });
+}
+
 }  // namespace
 
 struct ChannelSim::Impl {
@@ -105,6 +114,10 @@ void ChannelSim::Impl::Handle(const httplib::Request& request, httplib::Response
   }
 
   Answer answer = HandleMessage(request.body, current, reservationsDir, deliveredKeys);
+  if (answer.drop) {
+    DropConnection(response);
+    return;
+  }
   if (!answer.deliveredNow.empty()) {
     std::lock_guard lock(mutex);
     for (const std::string& key : answer.deliveredNow)

@@ -28,8 +28,13 @@ struct OtaErrorItem {
 };
 
 // Each switch acts on the kinds it names. When several apply to one message,
-// the first in this order wins: HTTP status, non-XML body, SOAP fault, OTA errors.
+// the first in this order wins: dropped connection, HTTP status, non-XML body,
+// SOAP fault, OTA errors. A message that gets no success reply delivers
+// nothing, so its reservations are offered again by the next read.
 struct Options {
+  struct {
+    unsigned kinds = kNone;  // the connection closes after the reply's header: no reply arrives whole
+  } drop;
   struct {
     unsigned kinds = kNone;
     int status = 500;

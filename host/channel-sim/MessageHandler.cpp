@@ -132,6 +132,8 @@ Answer HandleMessage(const std::string& requestBody, const Options& options, con
     answer = Fault(500, "Client", "The request is not an XML document");
   } else if (kind == kNone) {
     answer = Fault(500, "Client", "Unsupported message '" + rootName + "'");
+  } else if (options.drop.kinds & kind) {
+    answer.drop = true;
   } else if (options.httpStatus.kinds & kind) {
     answer = WithStatus(options.httpStatus.status, options.httpStatus.body,
                         NormalAnswer(request, rootName, reservationsDir, delivered));

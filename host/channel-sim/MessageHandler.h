@@ -15,6 +15,7 @@ struct Answer {
   std::string body;
   std::string rootName;                  // the request's OTA element; empty if none was found
   std::vector<std::string> deliveredNow; // keys a success report marks delivered
+  bool drop = false;                     // close the connection instead of replying
 };
 
 // The switch that applies to a request of that root name, if any.

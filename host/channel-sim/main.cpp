@@ -11,16 +11,18 @@ namespace {
 constexpr const char* kUsage =
     "usage: channel-sim --port N --reservations DIR [--only read|report|avail|rate|updates|all]\n"
     "                   [--fault TEXT] [--ota-error CODE:TEXT]... [--non-xml] [--http-status N]\n"
-    "                   [--delay-ms N] [--log DIR]\n"
+    "                   [--delay-ms N] [--drop] [--log DIR]\n"
     "  --port 0 picks a free port; the first line printed is \"listening on 127.0.0.1:PORT\".\n"
-    "  --only limits the switches to those messages (default: all).\n";
+    "  --only limits the switches to those messages (default: all).\n"
+    "  --drop closes the connection instead of replying.\n"
+    "  A reservation is offered by every read until a success report for it arrives.\n";
 
 struct CommandLine {
   int port = -1;
   std::string reservations;
   std::string logDir;
   channelsim::Options options;
-  bool fault = false, otaErrors = false, nonXml = false, httpStatus = false, delay = false;
+  bool fault = false, otaErrors = false, nonXml = false, httpStatus = false, delay = false, drop = false;
   unsigned kinds = channelsim::kAll;
 };
 
@@ -65,6 +67,7 @@ CommandLine Parse(int argc, char** argv) {
     else if (option == "--only") line.kinds = KindsOf(value());
     else if (option == "--fault") line.fault = true, line.options.fault.text = value();
     else if (option == "--non-xml") line.nonXml = true;
+    else if (option == "--drop") line.drop = true;
     else if (option == "--http-status") line.httpStatus = true, line.options.httpStatus.status = ToInt(value(), option);
     else if (option == "--delay-ms") line.delay = true, line.options.delay.ms = ToInt(value(), option);
     else if (option == "--ota-error") {
@@ -84,6 +87,7 @@ CommandLine Parse(int argc, char** argv) {
   o.nonXml.kinds = line.nonXml ? line.kinds : channelsim::kNone;
   o.httpStatus.kinds = line.httpStatus ? line.kinds : channelsim::kNone;
   o.delay.kinds = line.delay ? line.kinds : channelsim::kNone;
+  o.drop.kinds = line.drop ? line.kinds : channelsim::kNone;
   return line;
 }
 

@@ -267,6 +267,15 @@ TEST_F(ChannelSimTest, ReportRefusedByHttpStatusIsNotDelivered) {
   EXPECT_TRUE(sim.Delivered().empty());
 }
 
+TEST_F(ChannelSimTest, ADroppedReportGetsNoReplyAndItsReservationIsOfferedAgain) {
+  Options options;
+  options.drop.kinds = channelsim::kReport;
+  sim.SetOptions(options);
+  EXPECT_THROW(Post(SuccessReport("CM-5001")), EHttpError);
+  EXPECT_TRUE(sim.Delivered().empty());
+  EXPECT_EQ(KeysOf(Post(ReadRequest())), (Keys{"CM-5001", "CM-5002", "CM-5003"})) << "the read is spared";
+}
+
 TEST_F(ChannelSimTest, DelaysOnlyTheNamedMessagesAndStopsWaitingWhenStopped) {
   using Clock = std::chrono::steady_clock;
   Options options;
