@@ -1,4 +1,5 @@
--- The host reservation database: the eight tables the plug-in reads and writes.
+-- The host reservation database: the eight host tables the plug-in reads and
+-- writes, and the plug-in's own record of the room stays it imported.
 -- Dates are REAL days since 1899-12-30 (declared "REAL DATETIME"), money REAL
 -- amounts ("REAL MONEY"), Booleans 0/1 integers ("INTEGER BOOLEAN", NULL allowed).
 
@@ -134,3 +135,19 @@ CREATE TABLE "OtaResponse" (
   "Valid" INTEGER
 );
 CREATE INDEX "OtaResponse_BookingNo" ON "OtaResponse" ("BookingNo");
+
+-- One row per room stay an import stored, keyed by the reservation (the channel's
+-- id, or else travel agent and booking number) and the stay's place in it, so that a
+-- reservation offered again is recognised. The plug-in creates it when missing.
+CREATE TABLE "OtaImport" (
+  "ChannelID" TEXT NOT NULL,
+  "TravelAgent" TEXT NOT NULL,
+  "TravelBookingNo" TEXT NOT NULL,
+  "StayNo" INTEGER NOT NULL,
+  "GuestID" INTEGER NOT NULL,
+  "ArrivalDate" REAL DATETIME,
+  "DepartureDate" REAL DATETIME,
+  "RoomTypeCode" TEXT,
+  "ImportDate" REAL DATETIME
+);
+CREATE UNIQUE INDEX "OtaImport_Key" ON "OtaImport" ("ChannelID", "TravelAgent", "TravelBookingNo", "StayNo");

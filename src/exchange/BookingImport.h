@@ -87,11 +87,18 @@ void StartImport();
 // Begins the walk of one reservation: the record starts empty, so nothing of
 // the reservation before it is carried into this one.
 void StartReservation();
+// Takes the reservation's identity as its own elements gave it, before the
+// save of its first room stay fills in what it lacks from earlier ones: its
+// room stays are recorded, and recognised when offered again, under it.
+void KeyReservation();
 
 // Stores the room stay held in ParsedGuest and ParsedStay as one transaction:
-// guest, booking, group rows, occupancy and the OtaResponse row are written
-// together or not at all. True when a booking was stored. Raises on a
-// database failure, with the import's state as it was before the call.
+// guest, booking, group rows, occupancy, the import record and the OtaResponse
+// row are written together or not at all. A room stay that the import record
+// holds already is not stored again: it is answered as stored (Valid 0), or
+// refused (Valid 2) when its dates or room type changed. True when a booking
+// was stored. Raises on a database failure, with the import's state as it was
+// before the call.
 bool SaveReservation();
 
 // The RoomNo of the first room of host room type `slot` that is free from
@@ -102,7 +109,8 @@ std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure);
 // name, family name and e-mail, on its first row.
 void OpenGuestNameQuery();
 
-// Imports the retrieval reply: empties OtaResponse (a failure there raises),
+// Imports the retrieval reply: creates the import record when the database
+// lacks it and empties OtaResponse (a failure of either raises),
 // then saves every room stay of every HotelReservation and tells the user the
 // outcome unless SilentRun; any later failure ends the walk with an error
 // message and goes no further.

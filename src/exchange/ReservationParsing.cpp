@@ -9,6 +9,7 @@
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
 #include "exchange/ExchangeFrame.h"
+#include "exchange/ImportRecord.h"
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 #include "platform/XsDate.h"
@@ -260,6 +261,7 @@ void WalkReservations(const XmlDocument& doc) {
     ParsePOSAndUniqueID(children);
     ParseResGuests(children);
     ParseResGlobalInfo(children);
+    KeyReservation();
     ParseRoomStays(children);
   }
   ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNewReservation, ResultText(), BookingNumberList());
@@ -269,6 +271,7 @@ void WalkReservations(const XmlDocument& doc) {
 
 void ParseReservations(XmlDocument& Doc) {
   Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
+  EnsureImportRecord();
   DM().tblOtaResponse.EmptyTable();
   StartImport();
   // The import writes no room: the rooms are counted once, not for every booking.

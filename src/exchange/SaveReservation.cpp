@@ -1,6 +1,7 @@
 // Saving one parsed room stay: the guest, the group link, the room, the
 // booking, its occupancy and the outcome row, as one transaction.
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "data/OtaDataCheck.h"
@@ -8,6 +9,7 @@
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
 #include "exchange/GuestNumbers.h"
+#include "exchange/ImportRecord.h"
 #include "exchange/SlotCodes.h"
 #include "platform/Dataset.h"
 #include "platform/Errors.h"
@@ -39,6 +41,7 @@ struct TImportTrack {
   std::string reservationGuestCode;  // guest of the reservation's earlier room stays
   std::string reservationGivenName;
   std::string reservationFamilyName;
+  TStayKey stayKey;  // the reservation's key; stayNo is that of the last room stay saved
 };
 TImportTrack Track;
 
@@ -48,6 +51,7 @@ TImportTrack Track;
 struct TImportSettings {
   int32_t lastAutoGenNo = 1;
   TDateTime defaultArrival = 0;
+  int32_t maxNoNights = 0;
   std::array<std::string, LastSlot + 1> slotCodes;
 };
 std::optional<TImportSettings> Settings;
@@ -59,6 +63,7 @@ const TImportSettings& ImportSettings() {
     for (int slot = FirstSlot; slot <= LastSlot; ++slot)
       settings.slotCodes[static_cast<size_t>(slot)] = ReadType(slot);
     settings.defaultArrival = ReadDefaultArrival();
+    settings.maxNoNights = ReadMaxNoNights();
     Settings = std::move(settings);
   }
   return *Settings;
@@ -174,11 +179,16 @@ std::string LookUpOrAddGuest(int32_t lastAutoGenNo) {
   return code;
 }
 
-// A room stay outside any group closes the open one and books under its own
-// guest; a later room stay of the same reservation keeps the reservation's.
-std::string TakeGuest(int32_t lastAutoGenNo) {
+void CloseGroup() {
   GroupMainGuestID = 0;
   Track.groupOfThisImport = false;
+}
+
+// A room stay outside any group closes the open one and books under its own
+// guest (guestOfStay: found, added, or that of the booking it repeats); a later
+// room stay of the same reservation keeps the reservation's.
+std::string TakeGuest(const std::function<std::string()>& guestOfStay) {
+  CloseGroup();
   if (!Track.reservationGuestCode.empty() && GuestPartEmpty()) {
     GroupMainGivenName = Track.reservationGivenName;
     GroupMainFamilyName = Track.reservationFamilyName;
@@ -187,7 +197,7 @@ std::string TakeGuest(int32_t lastAutoGenNo) {
   }
   GroupMainGivenName = ParsedGuest.GivenName;
   GroupMainFamilyName = ParsedGuest.FamilyName;
-  const std::string code = LookUpOrAddGuest(lastAutoGenNo);
+  const std::string code = guestOfStay();
   Track.reservationGuestCode = code;
   Track.reservationGivenName = ParsedGuest.GivenName;
   Track.reservationFamilyName = ParsedGuest.FamilyName;
@@ -264,6 +274,9 @@ int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool
   ParsedStay.GuestID = IntToStr(bookingId);
   UpdateOccupancy(bookings.FieldByName("RoomNumber").AsString(), true, bookings.FieldByName("ArrivalDate").AsDateTime(),
                   bookings.FieldByName("DepartureDate").AsDateTime());
+  if (!Track.stayKey.Empty())
+    RecordStay(Track.stayKey, {bookingId, ParsedStay.ArrivalDate, ParsedStay.DepartureDate, ParsedStay.RoomTypeCode},
+               Now());
   return bookingId;
 }
 
@@ -282,14 +295,21 @@ void WriteOtaResponse(int32_t valid) {
   responses.Post();
 }
 
+// A stay that ends on its arrival day or before it books no night. One longer
+// than the room search looks back for overlapping bookings could be given a
+// room that it still holds, or give its own room to a later stay.
+bool BookableDates(int32_t maxNoNights) {
+  const TGuestDataRec& s = ParsedStay;
+  return CompareDateByDay(s.DepartureDate, s.ArrivalDate) > 0 && DaysBetween(s.ArrivalDate, s.DepartureDate) <= maxNoNights;
+}
+
 // The outcome of the room search: Valid and the room found.
-int32_t FindRoom(const std::array<std::string, LastSlot + 1>& slotCodes, std::string& room) {
-  const int slot = MatchSlot(slotCodes);
+int32_t FindRoom(const TImportSettings& settings, std::string& room) {
+  const int slot = MatchSlot(settings.slotCodes);
   if (slot == 0) return ValidNoRoomType;
+  if (!BookableDates(settings.maxNoNights)) return ValidNoRoom;
   room = FindFreeRoom(slot, ParsedStay.ArrivalDate, ParsedStay.DepartureDate);
-  // A stay that ends on its arrival day books no night: no room for it.
-  if (room.empty() || SameDay(ParsedStay.ArrivalDate, ParsedStay.DepartureDate)) return ValidNoRoom;
-  return ValidStored;
+  return room.empty() ? ValidNoRoom : ValidStored;
 }
 
 // A row left half-written by a failed post must not be posted later by the
@@ -301,26 +321,65 @@ void CancelPendingRows() {
     table->Cancel();
 }
 
-bool SaveRoomStay() {
+int32_t SaveNewRoomStay(bool member) {
   const TImportSettings& settings = ImportSettings();
-  FillIn(ParsedStay.TravelBookingNo, LastTravelBookingNo);
-  FillIn(ParsedStay.TravelAgent, LastTravelAgent);
-  const bool member = IsGroupMember();
-  const std::string guestCode = member ? JoinGroup() : TakeGuest(settings.lastAutoGenNo);
+  const int32_t lastAutoGenNo = settings.lastAutoGenNo;
+  const std::string guestCode = member ? JoinGroup() : TakeGuest([=] { return LookUpOrAddGuest(lastAutoGenNo); });
   PrevArrivalDate = ParsedStay.ArrivalDate;
 
   std::string room;
-  const int32_t valid = FindRoom(settings.slotCodes, room);
-  const bool stored = valid == ValidStored;
-  if (stored) {
+  const int32_t valid = FindRoom(settings, room);
+  if (valid == ValidStored) {
     Track.prevStoredGuestID = StoreBooking(guestCode, room, member);
   } else {
     Track.prevStoredGuestID = 0;
     ++RejectedReservationCount;
   }
+  return valid;
+}
+
+// The GuestCode of a booking; none when the hotel has removed it since.
+std::optional<std::string> GuestCodeOfBooking(int32_t guestId) {
+  TTable& bookings = DM().tblGuestData;
+  if (!bookings.Locate("GuestID", {static_cast<int64_t>(guestId)})) return std::nullopt;
+  return bookings.FieldByName("GuestCode").AsString();
+}
+
+bool SameStay(const TRecordedStay& recorded) {
+  const TGuestDataRec& s = ParsedStay;
+  return SameDay(recorded.arrival, s.ArrivalDate) && SameDay(recorded.departure, s.DepartureDate) &&
+         recorded.roomTypeCode == s.RoomTypeCode;
+}
+
+// A room stay stored before is not stored again; for the room stays after it
+// it stands for the booking it repeats. One whose dates or room type differ
+// asks for a change, which an import does not make: it is refused, so that the
+// channel manager does not take it as applied.
+int32_t RepeatRoomStay(const TRecordedStay& recorded, bool member) {
+  PrevArrivalDate = ParsedStay.ArrivalDate;
+  if (!SameStay(recorded)) {
+    if (!member) CloseGroup();
+    Track.prevStoredGuestID = 0;
+    ++RejectedReservationCount;
+    return ValidNoRoom;
+  }
+  const std::optional<std::string> guestCode = GuestCodeOfBooking(recorded.guestId);
+  Track.prevStoredGuestID = guestCode ? recorded.guestId : 0;
+  if (!member) TakeGuest([&] { return guestCode.value_or(std::string()); });
+  ParsedStay.GuestID = IntToStr(recorded.guestId);
+  return ValidStored;
+}
+
+bool SaveRoomStay() {
+  FillIn(ParsedStay.TravelBookingNo, LastTravelBookingNo);
+  FillIn(ParsedStay.TravelAgent, LastTravelAgent);
+  ++Track.stayKey.stayNo;
+  const bool member = IsGroupMember();
+  const std::optional<TRecordedStay> recorded = FindRecordedStay(Track.stayKey);
+  const int32_t valid = recorded ? RepeatRoomStay(*recorded, member) : SaveNewRoomStay(member);
   if (!ParsedStay.CorvennaID.empty()) WriteOtaResponse(valid);
   ClearReservationRecord(!member);
-  return stored;
+  return !recorded && valid == ValidStored;
 }
 
 }  // namespace
@@ -355,6 +414,11 @@ void StartReservation() {
   Track.reservationGuestCode.clear();
   Track.reservationGivenName.clear();
   Track.reservationFamilyName.clear();
+  Track.stayKey = TStayKey{};
+}
+
+void KeyReservation() {
+  Track.stayKey = TStayKey{ParsedStay.CorvennaID, ParsedStay.TravelAgent, ParsedStay.TravelBookingNo, 0};
 }
 
 bool SaveReservation() {

@@ -96,7 +96,9 @@ class ReservationParsing : public ::testing::Test {
   }
   std::vector<std::vector<TVariant>> Rows(const std::string& sql) { return fx.hotel->Rows(sql); }
   void EmptyHostTables() {
-    fx.hotel->Exec("DELETE FROM GuestData; DELETE FROM GuestName; DELETE FROM Occupancy; DELETE FROM \"Group\"");
+    fx.hotel->Exec(
+        "DELETE FROM GuestData; DELETE FROM GuestName; DELETE FROM Occupancy; DELETE FROM \"Group\"; "
+        "DELETE FROM OtaImport");
   }
 
   ExchangeFixture fx;
@@ -330,7 +332,7 @@ TEST_F(ReservationParsing, EachReservationStartsFromAnEmptyRecord) {
 // ---- killing the import at any row write ---------------------------------------------------
 
 struct TStoredState {
-  std::vector<std::vector<TVariant>> bookings, groupMarks, guests, groups, responses;
+  std::vector<std::vector<TVariant>> bookings, groupMarks, guests, groups, responses, recorded;
 };
 
 class ImportAtomicity : public ReservationParsing {
@@ -340,7 +342,8 @@ class ImportAtomicity : public ReservationParsing {
             Rows("SELECT GuestID, GuestGroup FROM GuestData WHERE GuestGroup IS NOT NULL ORDER BY GuestID"),
             Rows("SELECT GuestCode, GivenName FROM GuestName ORDER BY rowid"),
             Rows("SELECT RoomNumber, GroupID, MainID FROM \"Group\" ORDER BY rowid"),
-            Rows("SELECT BookingNo, GuestID, Valid FROM OtaResponse ORDER BY rowid")};
+            Rows("SELECT BookingNo, GuestID, Valid FROM OtaResponse ORDER BY rowid"),
+            Rows("SELECT GuestID FROM OtaImport ORDER BY GuestID")};
   }
 
   // Every stored booking has exactly its own nights in Occupancy.
@@ -399,6 +402,9 @@ TEST_F(ImportAtomicity, EveryRoomStayIsStoredWholeOrNotAtAll) {
     EXPECT_EQ(state.groups, Prefix(complete.groups, state.groups.size()));
     EXPECT_EQ(state.responses, Prefix(complete.responses, state.responses.size()));
     EXPECT_EQ(static_cast<size_t>(NewReservationCount), state.bookings.size());
+    std::vector<std::vector<TVariant>> storedIds;
+    for (const auto& booking : state.bookings) storedIds.push_back({booking[0]});
+    EXPECT_EQ(state.recorded, storedIds) << "the import record names exactly the bookings stored";
     // The main booking's mark comes with the member, its group row and its nights.
     if (state.bookings.size() >= 2) {
       EXPECT_EQ(state.groups, complete.groups);

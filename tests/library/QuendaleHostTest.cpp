@@ -61,7 +61,8 @@ TEST(QuendaleHostTest, InitMakesTheHostsFilesAndTheSampleHotel) {
     EXPECT_TRUE(fs::is_directory(home.Documents() / "Quendale" / folder)) << folder;
   EXPECT_EQ(CountRows(HostDatabase(home), "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
                                           "name NOT LIKE 'sqlite%'"),
-            8);
+            9)
+      << "the host's eight tables and the import record";
   EXPECT_EQ(CountRows(HostDatabase(home), "SELECT COUNT(DISTINCT RoomType) FROM RoomType"), 3);
   EXPECT_EQ(CountRows(HostDatabase(home), "SELECT COUNT(*) FROM RoomType WHERE DoubleRate > 0"),
             CountRows(HostDatabase(home), "SELECT COUNT(*) FROM RoomType"));
