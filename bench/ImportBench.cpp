@@ -1,7 +1,8 @@
 // A booking retrieval of 1,000 room stays end to end against channel-sim on
 // loopback, into a hotel with a long history: 300 rooms, 50,000 bookings and
 // 20,000 guests numbered from 000001 while LastAutoGenNo is still 1, so every
-// new guest's free code lies past a run of 20,000 taken ones.
+// new guest's free code lies past a run of 20,000 taken ones. And the same
+// retrieval once all 1,000 are stored and offered again.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -75,16 +76,22 @@ std::string ReservationsReply(int staysEach) {
   return xml + "</ReservationsList></OTA_ResRetrieveRS>";
 }
 
-// What one import added, so that the next one meets the same hotel.
-void UndoImport(test::ExchangeFixture& fx) {
-  fx.hotel->Exec(Format(
-      "BEGIN; DELETE FROM GuestData WHERE GuestID > %d; DELETE FROM GuestName WHERE rowid > %d; "
-      "DELETE FROM Occupancy; DELETE FROM \"Group\"; COMMIT;",
-      kBookings, kGuests));
+// What the channel manager and the import kept of a retrieval, so that the next
+// one is offered every reservation again.
+void ForgetRetrieval(test::ExchangeFixture& fx) {
   fx.sim->ResetDelivered();
   fx.sim->ClearReceived();
   std::filesystem::remove(fx.DayLogFile());
   ResetImportStateForTesting();
+}
+
+// What one import added, so that the next one meets the same hotel.
+void UndoImport(test::ExchangeFixture& fx) {
+  fx.hotel->Exec(Format(
+      "BEGIN; DELETE FROM GuestData WHERE GuestID > %d; DELETE FROM GuestName WHERE rowid > %d; "
+      "DELETE FROM Occupancy; DELETE FROM \"Group\"; DELETE FROM OtaImport; COMMIT;",
+      kBookings, kGuests));
+  ForgetRetrieval(fx);
 }
 
 void BM_BookingRetrieval1000Stays(benchmark::State& state) {
@@ -108,6 +115,33 @@ void BM_BookingRetrieval1000Stays(benchmark::State& state) {
 }
 // One room stay per reservation (a report each), and groups of four rooms.
 BENCHMARK(BM_BookingRetrieval1000Stays)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+size_t ReportsSent(const test::ExchangeFixture& fx) {
+  size_t reports = 0;
+  for (const auto& request : fx.sim->Received()) reports += request.rootName == "OTA_NotifReportRQ";
+  return reports;
+}
+
+// Every reservation stored before and offered again, as after reports that
+// never arrived: nothing is stored, and each one is reported as stored.
+void BM_BookingRetrieval1000Redeliveries(benchmark::State& state) {
+  test::ExchangeFixture fx;
+  SeedHotelWithHistory(fx);
+  test::WriteFileText(fx.home.Root() / "reservations" / "reservations.xml", ReservationsReply(1));
+  BookingRetrieval(true);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ForgetRetrieval(fx);
+    state.ResumeTiming();
+    if (BookingRetrieval(true) != 1 || NewReservationCount != 0 || ReportsSent(fx) != kStays) {
+      state.SkipWithError(Format("the retrieval stored %d and sent %zu reports", NewReservationCount,
+                                 ReportsSent(fx)).c_str());
+      break;
+    }
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kStays);
+}
+BENCHMARK(BM_BookingRetrieval1000Redeliveries)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 }  // namespace corvenna

@@ -162,6 +162,38 @@ TEST_F(SaveReservationTest, RoomStaysThatAreNotStored) {
   }
 }
 
+// The room search looks back MaxNoNights days for bookings that overlap; a
+// stay the host could not hold whole is refused like a stay without a room.
+TEST_F(SaveReservationTest, StaysWithImpossibleDatesAreRefused) {
+  test::SetDword(kPreference, "MaxNoNights", 14);
+  struct Case {
+    const char* name;
+    TDateTime arrival, departure;
+    int32_t valid;
+  };
+  const TDateTime now = ExchangeFixture::FixedLocalNow();  // the departure of a stay without End
+  const Case cases[] = {
+      {"End before Start", May(10), May(1), ValidNoRoom},
+      {"no End", May(10), now, ValidNoRoom},
+      {"from 1015 to 2031", EncodeDate(1015, 5, 1), EncodeDate(2031, 5, 1), ValidNoRoom},
+      {"MaxNoNights + 1 nights", May(1), May(16), ValidNoRoom},
+      {"exactly MaxNoNights nights", May(1), May(15), ValidStored},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fx.hotel->Exec("DELETE FROM GuestData; DELETE FROM Occupancy; DELETE FROM OtaResponse");
+    StartImport();
+    FirstStay("CV1", "DBL", c.arrival, c.departure);
+
+    EXPECT_EQ(SaveReservation(), c.valid == ValidStored);
+
+    EXPECT_EQ(Row("SELECT Valid FROM OtaResponse"), (std::vector<TVariant>{c.valid}));
+    EXPECT_EQ(fx.hotel->Count("GuestData"), c.valid == ValidStored ? 1 : 0);
+    EXPECT_EQ(fx.hotel->Count("Occupancy"), c.valid == ValidStored ? 14 : 0);
+    EXPECT_EQ(RejectedReservationCount, c.valid == ValidStored ? 0 : 1);
+  }
+}
+
 TEST_F(SaveReservationTest, NewGuestsTakeTheFirstFreeCodeAboveLastAutoGenNo) {
   struct Case {
     int32_t lastAutoGenNo;

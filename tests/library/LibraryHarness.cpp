@@ -122,8 +122,13 @@ LibraryHost::LibraryHost(bool withDatabase, const std::string& reservationsDir, 
     for (int type = 1; type <= 3; ++type)
       for (int n = 1; n <= 2; ++n) hotel.AddRoom(std::to_string(type * 100 + n), type);
   }
-  sim = std::make_unique<channelsim::ChannelSim>(reservationsDir, std::move(options));
+  ServeReservations(reservationsDir, std::move(options));
   WritePluginSettings(sim->Url());
+}
+
+void LibraryHost::ServeReservations(const fs::path& dir, channelsim::Options options) {
+  sim = std::make_unique<channelsim::ChannelSim>(dir.string(), std::move(options));
+  SetString(std::string(CorvennaKey), "CorvennaAvailReqUlr", sim->Url());
 }
 
 fs::path LibraryHost::DatabaseFile() const { return Documents() / "Quendale" / "Database" / "Quendale.abs"; }

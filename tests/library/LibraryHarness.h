@@ -66,6 +66,10 @@ class LibraryHost {
   explicit LibraryHost(bool withDatabase = true, const std::string& reservationsDir = SampleReservationsDir,
                        channelsim::Options options = {});
 
+  // Serves the reservations of `dir` from now on, from a new channel-sim, and
+  // points the plug-in at it.
+  void ServeReservations(const std::filesystem::path& dir, channelsim::Options options = {});
+
   std::filesystem::path Documents() const { return home.Documents(); }
   std::filesystem::path DatabaseFile() const;
   std::filesystem::path OtaDir() const { return Documents() / "Quendale" / "OTA"; }
