@@ -1,5 +1,6 @@
 // Saving one parsed room stay: the guest, the group link, the room, the
-// booking, its occupancy and the outcome row, as one transaction.
+// booking, its occupancy, its import record and the outcome row, as one
+// transaction; or, for a room stay recorded before, only the outcome row.
 #include <array>
 #include <functional>
 #include <optional>
