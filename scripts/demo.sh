@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The main job: a booking retrieval and an availability update through the
+# The main job: booking retrievals and an availability update through the
 # library's exports, as the host makes them, against the local stand-in of the
-# channel manager; then a summary of what was stored, sent and logged.
+# channel manager; then a summary of what was stored, sent and logged. The
+# first retrieval's reports are lost on the way, so the channel manager offers
+# the same reservations again to the second, which stores none of them twice.
 # BUILD_DIR may be set (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +24,7 @@ export XDG_RUNTIME_DIR=$scratch/runtime
 export TZ=${TZ:-UTC}
 # No window: the exports the demo calls run silently.
 export QT_QPA_PLATFORM=offscreen
-mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$scratch/channel-sim-log"
+mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 docs=$HOME/Documents/Quendale
 
@@ -31,25 +33,35 @@ step() { printf '\n== %s\n' "$*"; }
 step "The host's files and a sample hotel"
 "$host" init --sample-hotel
 
-step "The channel manager's stand-in"
-"$sim" --port 0 --reservations "$repo/host/sample-reservations" --log "$scratch/channel-sim-log" \
-  >"$scratch/channel-sim.out" 2>&1 &
-sim_pid=$!
-trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
-port=
-for _ in $(seq 50); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$scratch/channel-sim.out")
-  [ -n "$port" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "channel-sim did not start:" >&2
-  cat "$scratch/channel-sim.out" >&2
-  exit 1
-fi
-endpoint=http://127.0.0.1:$port/relayport/services
-echo "channel-sim on $endpoint, serving host/sample-reservations/*.xml"
+# Starts channel-sim on a free port, logging what it receives to the folder
+# given first; the other arguments are its switches. Sets sim_pid and endpoint.
+start_sim() {
+  local log=$1
+  shift
+  mkdir -p "$log"
+  "$sim" --port 0 --reservations "$repo/host/sample-reservations" --log "$log" "$@" \
+    >"$scratch/channel-sim.out" 2>&1 &
+  sim_pid=$!
+  local port=
+  for _ in $(seq 50); do
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$scratch/channel-sim.out")
+    [ -n "$port" ] && break
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$port" ]; then
+    echo "channel-sim did not start:" >&2
+    cat "$scratch/channel-sim.out" >&2
+    exit 1
+  fi
+  endpoint=http://127.0.0.1:$port/relayport/services
+  echo "channel-sim on $endpoint, serving host/sample-reservations/*.xml $*"
+}
+stop_sim() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
+trap stop_sim EXIT
+
+step "The channel manager's stand-in, which loses every report (--drop --only report)"
+start_sim "$scratch/channel-sim-lost-reports" --drop --only report
 
 step "The plug-in's settings (credentials, hotel code, endpoint, room mapping)"
 key='Software\Quendale\Corvenna'
@@ -69,7 +81,16 @@ for name in HotelCode CorvennaAvailReqUlr Type1 Type2 Type3; do
   printf '  %-20s %s\n' "$name" "$("$host" reg get "$key" "$name")"
 done
 
-step "Booking retrieval (CorvennaBookingRetrival, silent)"
+step "Booking retrieval (CorvennaBookingRetrival, silent): the reports do not arrive"
+result=$("$host" retrieve) || true
+echo "returned: $result"
+
+step "The channel manager's stand-in again, now taking the reports: it offers the same reservations"
+stop_sim
+start_sim "$scratch/channel-sim-log"
+reg CorvennaAvailReqUlr sz "$endpoint"
+
+step "Booking retrieval again: every reservation offered again is reported, none is stored twice"
 count=$("$host" retrieve)
 echo "bookings stored: $count"
 
