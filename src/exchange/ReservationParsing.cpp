@@ -267,7 +267,7 @@ void WalkReservations(const XmlDocument& doc) {
 
 }  // namespace
 
-void ParseReservations(XmlDocument& Doc) {
+std::string ParseReservations(XmlDocument& Doc) {
   Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
   DM().tblOtaResponse.EmptyTable();
   StartImport();
@@ -277,7 +277,9 @@ void ParseReservations(XmlDocument& Doc) {
     WalkReservations(Doc);
   } catch (const std::exception& error) {
     ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, error.what());
+    return error.what();
   }
+  return std::string();
 }
 
 }  // namespace corvenna
