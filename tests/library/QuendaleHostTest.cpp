@@ -195,7 +195,7 @@ TEST(QuendaleHostTest, AFailedExportEndsTheCommandWithItsMessage) {
 
   const ProgramRun retrieve = Host({"retrieve"});
   EXPECT_EQ(retrieve.exitCode, 1);
-  EXPECT_EQ(retrieve.out, "");
+  EXPECT_EQ(retrieve.out, "-1\n");
   EXPECT_NE(retrieve.err.find("quendale-host: CorvennaBookingRetrival failed: "), std::string::npos) << retrieve.err;
 
   const ProgramRun dialog = Host({"dialog"}, {{"QT_QPA_PLATFORM", "offscreen"}});
