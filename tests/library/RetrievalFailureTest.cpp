@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "LibraryHarness.h"
 #include "data/Constants.h"
@@ -25,14 +26,28 @@ const fs::path kRetrievalFixtures = fs::path(CORVENNA_TEST_DATA_DIR) / "retrieva
 
 void SetEndpoint(const std::string& url) { SetString(std::string(CorvennaKey), "CorvennaAvailReqUlr", url); }
 
-// A folder of its own holding one reservation file, for channel-sim to serve.
-std::string FolderWith(const fs::path& file) {
-  const fs::path folder = fs::path(::testing::TempDir()) / ("corvenna-offer-" + file.stem().string());
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  fs::copy_file(file, folder / file.filename());
-  return folder.string();
-}
+// A folder of its own for channel-sim to serve, holding the given
+// reservation files; removed with the object.
+class OfferFolder {
+ public:
+  explicit OfferFolder(const std::string& name, const std::vector<fs::path>& files = {})
+      : path_(fs::path(::testing::TempDir()) / ("corvenna-offer-" + name)) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+    for (const fs::path& file : files) fs::copy_file(file, path_ / file.filename());
+  }
+  ~OfferFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  OfferFolder(const OfferFolder&) = delete;
+  OfferFolder& operator=(const OfferFolder&) = delete;
+
+  std::string Path() const { return path_.string(); }
+
+ private:
+  fs::path path_;
+};
 
 // Another writer of the host database, in the middle of a transaction for as
 // long as it lives.
@@ -128,6 +143,7 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
   readOtaErrors.otaErrors.kinds = channelsim::kRead;
   reportNotXml.nonXml.kinds = channelsim::kReport;
   const auto nothing = [](LibraryHost&) { return Hold(); };
+  const OfferFolder walkError("walk-error", {kRetrievalFixtures / "unconvertible-units.xml"});
   const struct {
     const char* what;
     std::function<Hold(LibraryHost&)> arrange;
@@ -151,7 +167,7 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
        SampleReservationsDir, readOtaErrors},
       {"an error ends the walk of the reply", nothing,
        "The import of the reply stopped: 'two' is not a valid integer value", 1,
-       FolderWith(kRetrievalFixtures / "unconvertible-units.xml")},
+       walkError.Path()},
       {"a report's reply is not XML", nothing, "The reply is not an XML document", 2, SampleReservationsDir,
        reportNotXml},
   };
@@ -172,9 +188,8 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
 }
 
 TEST_F(RetrievalFailureTest, ARetrievalThatFoundNothingReturnsZeroAndNoMessage) {
-  const fs::path empty = fs::path(::testing::TempDir()) / "corvenna-offer-nothing";
-  fs::create_directories(empty);
-  LibraryHost host(true, empty.string());
+  const OfferFolder nothingUndelivered("nothing");
+  LibraryHost host(true, nothingUndelivered.Path());
   StderrCapture quiet;
   EXPECT_EQ(library.BookingRetrival(0), 0);
   EXPECT_STREQ(library.LastError(), "");
