@@ -447,8 +447,11 @@ void XmlDocument::Save(const std::string& path) const {
   const std::string text = Serialise(impl_->doc, FileEncodingOf(impl_->doc));
   std::FILE* file = OpenPrivateFile(path, TPrivateFileMode::Replace);
   bool saved = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const int error = errno;
-  if (file != nullptr && std::fclose(file) != 0) saved = false;
+  int error = errno;
+  if (file != nullptr && std::fclose(file) != 0 && saved) {
+    saved = false;
+    error = errno;
+  }
   if (!saved)
     throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(), std::strerror(error)));
 }
