@@ -1,5 +1,6 @@
 // Re-indenting a megabyte request for the day log, as a year's availability
-// update sends it.
+// update sends it; refusing a reply nested a hundred thousand deep; the day
+// log's excerpt of a huge reply.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -53,6 +54,27 @@ void BM_IndentedXml(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(doc.IndentedXml());
 }
 BENCHMARK(BM_IndentedXml)->Unit(benchmark::kMillisecond);
+
+// 700 KB: "<a>" a hundred thousand times, then as many "</a>".
+void BM_LoadXmlNestedTooDeep(benchmark::State& state) {
+  const size_t depth = static_cast<size_t>(state.range(0));
+  std::string xml;
+  for (size_t i = 0; i < depth; ++i) xml += "<a>";
+  for (size_t i = 0; i < depth; ++i) xml += "</a>";
+  XmlDocument doc;
+  for (auto _ : state) {
+    if (doc.LoadXml(xml)) state.SkipWithError("a document nested this deep was accepted");
+  }
+  state.counters["bytes"] = static_cast<double>(xml.size());
+}
+BENCHMARK(BM_LoadXmlNestedTooDeep)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// 8 MiB of the re-indented text of a document that indents to far more.
+void BM_IndentedXmlExcerpt(benchmark::State& state) {
+  const XmlDocument doc = AvailabilityLikeDocument(kMessages * 8);
+  for (auto _ : state) benchmark::DoNotOptimize(doc.IndentedXmlExcerpt(8u * 1024u * 1024u));
+}
+BENCHMARK(BM_IndentedXmlExcerpt)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvenna

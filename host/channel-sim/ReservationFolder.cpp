@@ -29,13 +29,21 @@ std::vector<fs::path> XmlFilesInNameOrder(const std::string& dir) {
   return files;
 }
 
-void CollectHotelReservations(pugi::xml_node node, std::vector<pugi::xml_node>& found) {
-  for (pugi::xml_node child : node.children()) {
-    if (child.type() != pugi::node_element) continue;
-    if (LocalName(child.name()) == "HotelReservation")
-      found.push_back(child);
-    else
-      CollectHotelReservations(child, found);
+// The next node after `node` in document order below `top`, skipping what
+// lies below `node` when `descend` is false; null at the end. A loop, not a
+// recursion: a file nested a hundred thousand deep must not end the server.
+pugi::xml_node NextInDocumentOrder(pugi::xml_node node, pugi::xml_node top, bool descend) {
+  if (descend && node.first_child()) return node.first_child();
+  while (node != top && !node.next_sibling()) node = node.parent();
+  return node == top ? pugi::xml_node() : node.next_sibling();
+}
+
+// The HotelReservation elements of any depth, none searched inside another.
+void CollectHotelReservations(pugi::xml_node top, std::vector<pugi::xml_node>& found) {
+  for (pugi::xml_node node = top.first_child(); node;) {
+    const bool isReservation = node.type() == pugi::node_element && LocalName(node.name()) == "HotelReservation";
+    if (isReservation) found.push_back(node);
+    node = NextInDocumentOrder(node, top, node.type() == pugi::node_element && !isReservation);
   }
 }
 
@@ -56,9 +64,11 @@ std::string LocalName(const char* name) {
 
 void StripPrefixes(pugi::xml_node element) {
   if (element.type() != pugi::node_element) return;
-  const std::string local = LocalName(element.name());
-  if (local != element.name()) element.set_name(local.c_str());
-  for (pugi::xml_node child : element.children()) StripPrefixes(child);
+  for (pugi::xml_node node = element; node; node = NextInDocumentOrder(node, element, true)) {
+    if (node.type() != pugi::node_element) continue;
+    const std::string local = LocalName(node.name());
+    if (local != node.name()) node.set_name(local.c_str());
+  }
 }
 
 ReservationFolder::ReservationFolder(const std::string& dir) {

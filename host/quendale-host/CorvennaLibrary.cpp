@@ -67,11 +67,11 @@ void CorvennaLibrary::ThrowIfFailed(const char* exportName) {
   if (message != nullptr && *message != '\0') throw HostError(std::string(exportName) + " failed: " + message);
 }
 
-int32_t CorvennaLibrary::BookingRetrival(bool withMessages) {
-  const int32_t count = bookingRetrival_(withMessages ? 1 : 0);
-  ThrowIfFailed("CorvennaBookingRetrival");
-  if (count < 0) throw HostError("CorvennaBookingRetrival failed without a message");
-  return count;
+int32_t CorvennaLibrary::BookingRetrival(bool withMessages) { return bookingRetrival_(withMessages ? 1 : 0); }
+
+std::string CorvennaLibrary::LastError() {
+  const char* message = lastError_();
+  return message != nullptr ? message : "";
 }
 
 void CorvennaLibrary::AvailUpdate(double fromDate, double toDate) {

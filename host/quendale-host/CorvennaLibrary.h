@@ -17,10 +17,13 @@ class CorvennaLibrary {
 
   const std::string& Path() const { return path_; }
 
-  // Each raises HostError with the library's message when the call failed.
+  // The count of bookings stored, -1 when the retrieval failed (LastError says why).
   int32_t BookingRetrival(bool withMessages);
+  // Each raises HostError with the library's message when the call failed.
   void AvailUpdate(double fromDate, double toDate);
   void ShowDialog();
+  // CorvennaLastError's message after the last call.
+  std::string LastError();
 
  private:
   void* Symbol(const char* name);

@@ -33,7 +33,9 @@ void RunRetrieve(const Arguments& args, const std::string& libraryPath) {
     withMessages = true;
   }
   CorvennaLibrary library(FindCorvennaLibrary(libraryPath));
-  std::cout << library.BookingRetrival(withMessages) << std::endl;
+  const int32_t count = library.BookingRetrival(withMessages);
+  std::cout << count << std::endl;
+  if (count < 0) throw HostError("CorvennaBookingRetrival failed: " + library.LastError());
 }
 
 void RunAvail(const Arguments& args, const std::string& libraryPath) {

@@ -15,6 +15,7 @@ constexpr const char* Usage =
     "  reg get KEY NAME                    prints TYPE and VALUE\n"
     "  reg delete KEY NAME\n"
     "  retrieve [--messages]               a booking retrieval; prints the count stored\n"
+    "                                      (-1: it failed; the reason goes to standard error)\n"
     "  avail YYYY-MM-DD YYYY-MM-DD         an availability update, first and last night\n"
     "  dialog                              the configuration dialog\n"
     "  KEY as the registry writes it, e.g. Software\\Quendale\\Corvenna\n";

@@ -46,6 +46,7 @@ struct TInventoryFields {
 };
 
 void AppendStatusMessage(XmlNode messages, const TAvailSettings& settings, int slot, const TInventoryFields& row) {
+  RequireXmlSlotCodes(settings.codes, slot);
   const int32_t limit = BookingLimit(row.available.AsInteger(), settings.cap, settings.stopSale[slot]);
   XmlNode message = messages.AppendElement("AvailStatusMessage");
   message.SetAttribute("BookingLimit", IntToStr(limit));
@@ -78,7 +79,8 @@ void ExchangeAvailability(TExchangeRun& run, const TAvailSettings& settings) {
   const TExchangeSettings& frame = run.Settings();
   XmlNode root = BuildRequestFrame(doc, "OTA_HotelAvailNotifRQ", frame, run.EchoToken());
   AppendAvailStatusMessages(root, frame.HotelCode, settings);
-  ExchangeMessage(run, doc, {"AvailNotifRQ.xml", "<--AvailNotifRQ-->", "AvailNotifRS.xml", "<--AvailNotifRS-->"});
+  if (!ExchangeMessage(run, doc, {"AvailNotifRQ.xml", "<--AvailNotifRQ-->", "AvailNotifRS.xml", "<--AvailNotifRS-->"}))
+    run.NoteFailure(ResponseErrorText(doc));
   run.WriteLogBlock();
 }
 
@@ -86,6 +88,7 @@ void ExchangeAvailability(TExchangeRun& run, const TAvailSettings& settings) {
 
 int AvailabilityUpdate(bool Silent, TDateTime FromDate, TDateTime ToDate) {
   SilentRun = Silent;
+  LastRunFailure.clear();
   TAvailSettings settings;
   settings.autoStop = ReadAutoStop();
   settings.codes = ReadSlotCodes();

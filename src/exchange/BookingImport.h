@@ -113,8 +113,9 @@ void OpenGuestNameQuery();
 // lacks it and empties OtaResponse (a failure of either raises),
 // then saves every room stay of every HotelReservation and tells the user the
 // outcome unless SilentRun; any later failure ends the walk with an error
-// message and goes no further.
-void ParseReservations(XmlDocument& Doc);
+// message and goes no further. Returns that failure's text, empty when the
+// walk went through the whole reply.
+std::string ParseReservations(XmlDocument& Doc);
 
 // An xs:date text at midnight; raises EConvertError for any other text.
 TDateTime XSDateToDateTime(const std::string& text);

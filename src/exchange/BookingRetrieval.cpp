@@ -112,10 +112,12 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
   if (!CheckResponseErrors(doc)) {
     // A refused read ends the run quietly: nothing imported, reported or logged.
     run.Log().Clear();
+    run.NoteFailure(ResponseErrorText(doc));
     return;
   }
 
-  ParseReservations(doc);
+  const std::string importError = ParseReservations(doc);
+  if (!importError.empty()) run.NoteFailure("The import of the reply stopped: " + importError);
   SendReports(run);
   run.WriteLogBlock();
 }
@@ -124,6 +126,7 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
 
 int BookingRetrieval(bool Silent) {
   SilentRun = Silent;
+  LastRunFailure.clear();
   PrevArrivalDate = Now();
   NewReservationCount = 0;
   RejectedReservationCount = 0;

@@ -20,6 +20,16 @@ extern bool SilentRun;
 // said, and 0 when an error was caught after the day log was opened. Errors
 // before that (its own settings, the inventory, the day log) reach the caller.
 
+// Why the last exchange run did not go through, empty when it did: the error
+// caught during the run (a reply that is not XML among them), a reply that
+// refused the request with a SOAP fault or OTA errors (of the retrieval only
+// its read reply, not a report's), or the error that ended the walk of the
+// retrieval reply. The first of them is kept.
+extern std::string LastRunFailure;
+// LastRunFailure as the retrieval export tells it, with the count of the
+// bookings stored before the failure when there are any.
+std::string RetrievalFailureMessage(const std::string& failure, int32_t storedBookings);
+
 // Fetches the reservations the channel manager has not yet delivered, imports
 // them and reports each one back. Also 1 after an early end on a read reply
 // with a SOAP fault or OTA errors, which imports and logs nothing.
@@ -41,5 +51,9 @@ int RateUpdate(const std::string& currencyCode, TDateTime FromDate, TDateTime To
 // dialogs unless SilentRun. Raises EXmlError for a document without a root
 // element (a reply that was not XML), before it writes anything.
 bool CheckResponseErrors(const XmlDocument& Doc);
+// What the check finds in a document, in one line: the SOAP fault's text, or
+// the OTA error's code and text as the check's dialog shows them; empty when
+// it finds neither.
+std::string ResponseErrorText(const XmlDocument& Doc);
 
 }  // namespace corvenna

@@ -1,5 +1,6 @@
 #include "exchange/ExchangeFrame.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -12,7 +13,9 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/HttpRequest.h"
+#include "platform/PrivateFile.h"
 #include "platform/Text.h"
+#include "platform/XmlCharacters.h"
 
 namespace corvenna {
 
@@ -28,6 +31,18 @@ TExchangeSettings ReadExchangeSettings() {
   return settings;
 }
 
+void RequireXmlSetting(const std::string& name, const std::string& value) {
+  if (!IsXmlText(value))
+    throw Exception(Format("The setting %s holds a character that XML cannot carry", name.c_str()));
+}
+
+void RequireXmlSettings(const TExchangeSettings& settings) {
+  RequireXmlSetting("UserName", settings.UserName);
+  RequireXmlSetting("Password", settings.Password);
+  RequireXmlSetting("HotelCode", settings.HotelCode);
+  RequireXmlSetting("RequestorID", settings.RequestorID);
+}
+
 // ---- the day log -------------------------------------------------------------
 
 std::string DayLogName(TDateTime date, const TFormatSettings& settings) {
@@ -41,7 +56,7 @@ std::string DayLogPath() { return GetMyDocumentsPath() + std::string(OtaLogSubPa
 
 void TDayLog::Closer::operator()(std::FILE* file) const { std::fclose(file); }
 
-TDayLog::TDayLog(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "ab")) {
+TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFile(path, TPrivateFileMode::Append)) {
   if (!file_) throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), std::strerror(errno)));
 }
 
@@ -61,7 +76,32 @@ void TDayLog::Close() {
 
 // ---- log entries and the log block ---------------------------------------------
 
-std::string LoggedXml(const XmlDocument& doc) { return doc.IndentedXml(); }
+namespace {
+
+// The bytes an entry takes in the log: every line break becomes CR LF, and
+// the entry's last line gets one too.
+size_t WrittenSize(std::string_view entry) {
+  return entry.size() + static_cast<size_t>(std::count(entry.begin(), entry.end(), '\n')) + 2;
+}
+
+// The longest start of the text that leaves room for the cut line, then the cut line.
+std::string CutLogEntry(std::string text) {
+  const std::string_view cutLine(LogEntryCutLine);
+  const size_t budget = MaxLogEntryBytes - (cutLine.size() + 2) - 2;
+  size_t end = 0, used = 0;
+  while (end < text.size() && used + (text[end] == '\n' ? 2 : 1) <= budget) used += text[end++] == '\n' ? 2 : 1;
+  text.resize(Utf8Left(text, end).size());
+  text.append("\n").append(cutLine);
+  return text;
+}
+
+}  // namespace
+
+std::string LoggedXml(const XmlDocument& doc) {
+  XmlExcerpt xml = doc.IndentedXmlExcerpt(MaxLogEntryBytes);
+  if (!xml.cut && WrittenSize(xml.text) <= MaxLogEntryBytes) return std::move(xml.text);
+  return CutLogEntry(std::move(xml.text));
+}
 
 void TLogLines::AddDocument(const std::string& marker, const XmlDocument& doc) {
   Add(marker);
@@ -106,17 +146,24 @@ TExchangeRun::TExchangeRun() : settings_(ReadExchangeSettings()), log_(), dayLog
 int TExchangeRun::Guarded(const std::function<void()>& body) {
   try {
     echoToken_ = NewGuidString();
+    RequireXmlSettings(settings_);
     body();
     return 1;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     log_.Clear();
+    NoteFailure(error.what());
     return 0;
   }
+}
+
+void TExchangeRun::NoteFailure(const std::string& why) {
+  if (failure_.empty()) failure_ = why;
 }
 
 void TExchangeRun::WriteLogBlock() { dayLog_.Write(LogBlockText(LogTimeLine(), log_.Entries())); }
 
 void TExchangeRun::End() {
+  LastRunFailure = failure_;
   log_.Clear();
   dayLog_.Close();
 }
@@ -153,6 +200,8 @@ XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const T
 }
 
 std::string SealRequest(XmlDocument& doc) {
+  if (!doc.HoldsOnlyXmlText())
+    throw EXmlError("The request holds a character that XML cannot carry: it is not sent");
   std::string wireText = doc.Xml();
   for (XmlNode password : doc.GetElementsByTagName("wsse:Password")) password.SetText(MaskedPassword);
   return wireText;
@@ -175,7 +224,7 @@ void DeleteMessageCopy(const std::string& name) {
 
 void SaveMessageCopy(const XmlDocument& doc, const std::string& name) { doc.Save(MessageCopyPath(name)); }
 
-void ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names) {
+bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names) {
   const std::string wireText = SealRequest(doc);
   DeleteMessageCopy(names.requestCopy);
   SaveMessageCopy(doc, names.requestCopy);
@@ -183,9 +232,10 @@ void ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& n
 
   PostRequest(doc, run.Settings().Endpoint, wireText);
   DeleteMessageCopy(names.replyCopy);
-  CheckResponseErrors(doc);
+  const bool accepted = CheckResponseErrors(doc);
   SaveMessageCopy(doc, names.replyCopy);
   run.Log().AddDocument(names.replyMarker, doc);
+  return accepted;
 }
 
 void ShowExchangeMessage(TaskIcon icon, const std::string& title, const std::string& instruction,

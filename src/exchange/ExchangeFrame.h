@@ -34,6 +34,13 @@ struct TExchangeSettings {
 };
 TExchangeSettings ReadExchangeSettings();
 
+// Raises when the value of the setting holds a character that XML cannot
+// carry: a request with it would be no XML. The message names the setting,
+// never its value (it may be the password).
+void RequireXmlSetting(const std::string& name, const std::string& value);
+// The four of the frame that go into every request (the endpoint does not).
+void RequireXmlSettings(const TExchangeSettings& settings);
+
 // "OTA" + two-digit day + the locale's short month name without any "." + ".log".
 std::string DayLogName(TDateTime date, const TFormatSettings& settings = FormatSettings());
 // The Documents folder + "/Quendale/OTA/" + DayLogName of today.
@@ -75,7 +82,13 @@ class TLogLines {
   std::vector<std::string> entries_;
 };
 
-// The document as the log shows it: its XML re-indented.
+// The longest entry of the day log, as written (CR LF line ends included).
+inline constexpr size_t MaxLogEntryBytes = 8u * 1024u * 1024u;
+// The line that ends an entry cut at MaxLogEntryBytes.
+inline constexpr const char* LogEntryCutLine = "<--cut at 8 MiB: the message copy holds the whole document-->";
+
+// The document as the log shows it: its XML re-indented, cut at
+// MaxLogEntryBytes with LogEntryCutLine as its last line when it is longer.
 std::string LoggedXml(const XmlDocument& doc);
 // "<--" + the locale's long time of now + "-->".
 std::string LogTimeLine();
@@ -94,14 +107,20 @@ class TExchangeRun {
   const std::string& EchoToken() const { return echoToken_; }
   TLogLines& Log() { return log_; }
 
-  // Makes the run's EchoToken, then runs body. 1 when body returned, 0 when it
-  // raised; after an error the collected entries are dropped.
+  // Makes the run's EchoToken, checks the frame's settings (RequireXmlSettings),
+  // then runs body. 1 when body returned, 0 when it raised; after an error the
+  // collected entries are dropped and the error is the run's failure.
   int Guarded(const std::function<void()>& body);
+  // Notes that the run does not go through, although it goes on (a reply the
+  // channel manager refused). The first failure noted is the one kept.
+  void NoteFailure(const std::string& why);
+  // Why the run did not go through; empty while it does.
+  const std::string& Failure() const { return failure_; }
   // The log block of a run that reached its end: the time line, then every
   // collected entry.
   void WriteLogBlock();
-  // Ends the run: the entries are freed and the day log closed (a failure to
-  // close raises).
+  // Ends the run: its failure goes to LastRunFailure, the entries are freed
+  // and the day log closed (a failure to close raises).
   void End();
 
  private:
@@ -109,6 +128,7 @@ class TExchangeRun {
   TLogLines log_;
   TDayLog dayLog_;
   std::string echoToken_;
+  std::string failure_;
 };
 
 // The OTA time stamp of now: the UTC reading with the suffix "Z".
@@ -123,7 +143,8 @@ XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const T
 
 // Serialises the request as it goes on the wire, then puts MaskedPassword in
 // place of the WS-Security password's text, so that copies and log entries
-// made from the document afterwards never carry the real one.
+// made from the document afterwards never carry the real one. Raises, before
+// anything, for a request holding a character that XML cannot carry.
 std::string SealRequest(XmlDocument& doc);
 
 // Posts wireText to the endpoint with Content-Type "text/xml" and loads the
@@ -149,8 +170,8 @@ struct TMessageNames {
 
 // Sends the request built in doc the way the updates and the reports do: the
 // request copy deleted, saved and logged; the post; the old reply copy
-// deleted, the reply checked (its verdict not used), saved and logged.
-void ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
+// deleted, the reply checked, saved and logged. Returns the check's verdict.
+bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
 
 // The exchange unit's message dialog, with one button MsgClose; shows nothing
 // when SilentRun.

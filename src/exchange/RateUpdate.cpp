@@ -16,6 +16,7 @@ struct TRateRequest {
 };
 
 void AppendRateAmountMessage(XmlNode messages, const TRateRequest& request, const TSlotCodes& codes, int slot) {
+  RequireXmlSlotCodes(codes, slot);
   XmlNode message = messages.AppendElement("RateAmountMessage");
   message.AppendElement("StatusApplicationControl")
       .SetAttribute("RatePlanCode", codes.Code[slot])
@@ -48,19 +49,22 @@ void AppendRateAmountMessages(XmlNode root, const std::string& hotelCode, const 
 }
 
 void ExchangeRates(TExchangeRun& run, const TRateRequest& request, const TSlotCodes& codes) {
+  RequireXmlSetting("CurrencyCode", request.currencyCode);
   XmlDocument doc;
   const TExchangeSettings& frame = run.Settings();
   XmlNode root = BuildRequestFrame(doc, "OTA_HotelRateAmountNotifRQ", frame, run.EchoToken());
   AppendRateAmountMessages(root, frame.HotelCode, request, codes);
   // The request's marker lacks the "f" of its copy's name, as the log has always had it.
-  ExchangeMessage(run, doc,
-                  {"RateAmountNotifRQ.xml", "<--RateAmountNotiRQ-->", "RateAmountNotifRS.xml", "<--RateAmountNotifRS-->"});
+  if (!ExchangeMessage(run, doc, {"RateAmountNotifRQ.xml", "<--RateAmountNotiRQ-->", "RateAmountNotifRS.xml",
+                                  "<--RateAmountNotifRS-->"}))
+    run.NoteFailure(ResponseErrorText(doc));
   run.WriteLogBlock();
 }
 
 }  // namespace
 
 int RateUpdate(const std::string& currencyCode, TDateTime FromDate, TDateTime ToDate) {
+  LastRunFailure.clear();
   const TSlotCodes codes = ReadSlotCodes();
   OpenRoomTypeQuery();
 

@@ -269,7 +269,7 @@ void WalkReservations(const XmlDocument& doc) {
 
 }  // namespace
 
-void ParseReservations(XmlDocument& Doc) {
+std::string ParseReservations(XmlDocument& Doc) {
   Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
   EnsureImportRecord();
   DM().tblOtaResponse.EmptyTable();
@@ -280,7 +280,9 @@ void ParseReservations(XmlDocument& Doc) {
     WalkReservations(Doc);
   } catch (const std::exception& error) {
     ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, error.what());
+    return error.what();
   }
+  return std::string();
 }
 
 }  // namespace corvenna

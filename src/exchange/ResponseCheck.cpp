@@ -8,45 +8,69 @@
 namespace corvenna {
 namespace {
 
-// A SOAP 1.1 fault: its (unprefixed) faultstring, the last one winning.
-bool CheckSoapFault(const XmlDocument& doc) {
+// A SOAP 1.1 fault's text: its (unprefixed) faultstring, the last one winning.
+bool FindSoapFault(const XmlDocument& doc, std::string& faultText) {
   const std::vector<XmlNode> faults = doc.GetElementsByTagName("faultstring");
   if (faults.empty()) return false;
-  const std::string faultText = Trim(faults.back().Text());
+  faultText = Trim(faults.back().Text());
+  return true;
+}
+
+// OTA errors in one: type and code keep the last value given by any Error,
+// the text is the last Error's.
+struct TOtaErrorSummary {
+  std::string type, code, text;
+};
+
+bool FindOtaErrors(const XmlDocument& doc, TOtaErrorSummary& summary) {
+  const std::vector<XmlNode> errors = doc.GetElementsByTagName("Error");
+  if (errors.empty()) return false;
+  for (const XmlNode& error : errors) {
+    summary.text = Trim(error.Text());
+    for (const auto& [name, value] : error.Attributes()) {
+      const std::string trimmedName = Trim(name);
+      if (trimmedName == "Type") summary.type = Trim(value);
+      if (trimmedName == "Code") summary.code = Trim(value);
+    }
+  }
+  return true;
+}
+
+bool CheckSoapFault(const XmlDocument& doc) {
+  std::string faultText;
+  if (!FindSoapFault(doc, faultText)) return false;
   ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, faultText);
   WriteCorvennaErrorMsg(faultText);
   return true;
 }
 
-// OTA errors: one message for all of them. Type and code keep the last value
-// given by any Error, the text is the last Error's.
+// One message for all of them.
 bool CheckOtaErrors(const XmlDocument& doc) {
-  const std::vector<XmlNode> errors = doc.GetElementsByTagName("Error");
-  if (errors.empty()) return false;
-  std::string type, code, text;
-  for (const XmlNode& error : errors) {
-    text = Trim(error.Text());
-    for (const auto& [name, value] : error.Attributes()) {
-      const std::string trimmedName = Trim(name);
-      if (trimmedName == "Type") type = Trim(value);
-      if (trimmedName == "Code") code = Trim(value);
-    }
-  }
-  ShowExchangeMessage(TaskIcon::Error, std::string(), MsgError + " - " + MsgType + " " + type + " " + MsgCode + code,
-                      text);
+  TOtaErrorSummary errors;
+  if (!FindOtaErrors(doc, errors)) return false;
+  ShowExchangeMessage(TaskIcon::Error, std::string(),
+                      MsgError + " - " + MsgType + " " + errors.type + " " + MsgCode + errors.code, errors.text);
   return true;
 }
 
 }  // namespace
 
 bool CheckResponseErrors(const XmlDocument& Doc) {
-  if (Doc.DocumentElement().IsNull())
-    throw EXmlError("The reply check found no XML document: the reply has no root element");
+  if (Doc.DocumentElement().IsNull()) throw EXmlError("The reply is not an XML document");
   WriteCorvennaErrorMsg(std::string());
   const bool fault = CheckSoapFault(Doc);
   WriteCorvennaHasError(fault);
   const bool otaErrors = CheckOtaErrors(Doc);
   return !fault && !otaErrors;
+}
+
+std::string ResponseErrorText(const XmlDocument& Doc) {
+  std::string faultText;
+  if (FindSoapFault(Doc, faultText)) return "The reply is a SOAP fault: " + faultText;
+  TOtaErrorSummary errors;
+  if (!FindOtaErrors(Doc, errors)) return std::string();
+  const std::string code = errors.code.empty() ? std::string() : " " + errors.code;
+  return "The reply carries OTA error" + code + ": " + errors.text;
 }
 
 }  // namespace corvenna

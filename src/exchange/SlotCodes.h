@@ -22,4 +22,8 @@ std::array<int32_t, LastSlot + 1> ReadStopSales();
 
 inline bool IsSlot(int64_t value) { return value >= FirstSlot && value <= LastSlot; }
 
+// Raises, naming the setting (Type<slot> or Code<slot>), when a code of the
+// slot holds a character that XML cannot carry.
+void RequireXmlSlotCodes(const TSlotCodes& codes, int slot);
+
 }  // namespace corvenna

@@ -12,10 +12,15 @@ extern "C" {
 
 /* Retrieves and stores the undelivered bookings; only the lowest byte of
    WithMessages is tested (non-zero: with messages). Returns the count of
-   bookings stored, or -1 when the call failed. */
+   bookings stored, or -1 when the retrieval did not go through: an error
+   ended it, or the channel manager's read reply was not XML or refused the
+   request (a SOAP fault, OTA errors), or the import of the reply stopped.
+   CorvennaLastError then says why, and how many bookings were stored before. */
 CORVENNA_EXPORT int32_t CorvennaBookingRetrival(int32_t WithMessages);
 /* Sends the availability of the nights FromDate to ToDate (days since
-   30 December 1899), passed on as received. */
+   30 December 1899), passed on as received. When the update did not go
+   through (an error, a reply that is not XML or refuses it), CorvennaLastError
+   says why. */
 CORVENNA_EXPORT void CorvennaAvailUpdate(double FromDate, double ToDate);
 /* Shows the configuration dialog modally. */
 CORVENNA_EXPORT void CorvennaShowDialog(void);

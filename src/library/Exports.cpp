@@ -18,6 +18,8 @@ int32_t CorvennaBookingRetrival(int32_t WithMessages) {
     BookingRetrieval((WithMessages & 0xFF) == 0);
     count = NewReservationCount;
     ProcessPendingEvents();
+    // A run that did not go through must not read as "no new bookings".
+    if (!LastRunFailure.empty()) throw Exception(RetrievalFailureMessage(LastRunFailure, count));
   });
   return ended ? count : -1;
 }
@@ -27,6 +29,7 @@ void CorvennaAvailUpdate(double FromDate, double ToDate) {
     TExportFrame frame;
     AvailabilityUpdate(true, FromDate, ToDate);
     ProcessPendingEvents();
+    if (!LastRunFailure.empty()) throw Exception(LastRunFailure);
   });
 }
 

@@ -55,6 +55,10 @@ TDateTime StrToTime(const std::string& text, const TFormatSettings& settings = F
 // year within fifty years of now. Raises "'%s' is not a valid date".
 TDateTime StrToDate(const std::string& text, const TFormatSettings& settings = FormatSettings());
 
+// The first bytes of the text, at most maxBytes, never ending inside a UTF-8
+// sequence.
+std::string_view Utf8Left(std::string_view utf8, size_t maxBytes);
+
 // Length in UTF-16 code units, and the first `units` code units (never
 // splitting a surrogate pair), as the host counts characters.
 size_t Utf16Length(std::string_view utf8);

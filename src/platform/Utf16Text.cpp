@@ -31,6 +31,14 @@ size_t Utf16Length(std::string_view utf8) {
   return total;
 }
 
+std::string_view Utf8Left(std::string_view utf8, size_t maxBytes) {
+  if (utf8.size() <= maxBytes) return utf8;
+  size_t end = maxBytes;
+  // A sequence is at most four bytes: three continuation bytes at most to go back.
+  for (int k = 0; k < 3 && end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80; ++k) --end;
+  return utf8.substr(0, end);
+}
+
 std::string Utf16Left(std::string_view utf8, size_t units) {
   size_t at = 0, used = 0;
   while (at < utf8.size()) {

@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
 #include "platform/Errors.h"
+#include "platform/PrivateFile.h"
+#include "platform/Text.h"
+#include "platform/XmlCharacters.h"
 
 namespace corvenna {
 
@@ -51,19 +56,11 @@ bool VisitDescendants(const pugi::xml_node& top, Visitor&& visit) {
 }
 
 void AppendDescendantText(const pugi::xml_node& node, std::string& out) {
-  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-    switch (child.type()) {
-      case pugi::node_pcdata:
-      case pugi::node_cdata:
-        out += child.value();
-        break;
-      case pugi::node_element:
-        AppendDescendantText(child, out);
-        break;
-      default:
-        break;
-    }
-  }
+  VisitDescendants(node, [&](const pugi::xml_node& descendant, unsigned) {
+    const pugi::xml_node_type type = descendant.type();
+    if (type == pugi::node_pcdata || type == pugi::node_cdata) out += descendant.value();
+    return true;
+  });
 }
 
 class StringWriter : public pugi::xml_writer {
@@ -149,15 +146,21 @@ bool HasDuplicateAttribute(const pugi::xml_node& element) {
   return false;
 }
 
-bool HasDuplicateAttribute(const pugi::xml_document& doc) {
-  return !VisitDescendants(doc, [](const pugi::xml_node& node, unsigned) {
-    return node.type() != pugi::node_element || !HasDuplicateAttribute(node);
+// An OTA message is about a dozen elements deep. Far deeper nesting is no
+// message: re-indented, it would cost its depth in blanks on every line.
+constexpr unsigned kMaxElementDepth = 256;
+
+// No element nested deeper than kMaxElementDepth (the root element is at 1),
+// none with an attribute twice.
+bool IsAcceptableTree(const pugi::xml_document& doc) {
+  return VisitDescendants(doc, [](const pugi::xml_node& node, unsigned depth) {
+    return node.type() != pugi::node_element || (depth < kMaxElementDepth && !HasDuplicateAttribute(node));
   });
 }
 
 bool Parse(pugi::xml_document& doc, const void* data, size_t size) {
   pugi::xml_parse_result result = doc.load_buffer(data, size, kParseOptions, pugi::encoding_auto);
-  if (!result || !IsWellFormedTop(doc) || HasDuplicateAttribute(doc)) {
+  if (!result || !IsWellFormedTop(doc) || !IsAcceptableTree(doc)) {
     // A failed parse keeps what was read up to the fault: an unclosed document
     // would otherwise still show its root element.
     doc.reset();
@@ -168,14 +171,57 @@ bool Parse(pugi::xml_document& doc, const void* data, size_t size) {
 
 constexpr std::string_view kDefaultDeclaration = "<?xml version=\"1.0\"?>\n";
 
-// Declaration first, two spaces per level, no closing line break.
-std::string IndentedText(const pugi::xml_document& doc, size_t expectedSize) {
-  StringWriter writer;
-  writer.text.reserve(expectedSize);
-  if (!FindDeclaration(doc)) writer.text = kDefaultDeclaration;
-  doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-  while (!writer.text.empty() && writer.text.back() == '\n') writer.text.pop_back();
-  return std::move(writer.text);
+// Collects what a save writes, up to a limit. There the save is abandoned:
+// an exception is the one way to stop pugixml's writing.
+class LimitedWriter : public pugi::xml_writer {
+ public:
+  struct Full {};
+  explicit LimitedWriter(size_t limit) : limit_(limit) {}
+
+  void write(const void* data, size_t size) override {
+    if (full) return;
+    const size_t room = limit_ - text.size();
+    text.append(static_cast<const char*>(data), std::min(size, room));
+    if (size <= room) return;
+    full = true;
+    throw Full{};
+  }
+
+  std::string text;
+  bool full = false;
+
+ private:
+  size_t limit_;
+};
+
+XmlExcerpt CutText(std::string text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return {std::move(text), false};
+  text.resize(Utf8Left(text, maxBytes).size());
+  return {std::move(text), true};
+}
+
+// Declaration first, two spaces per level, no closing line break; at most
+// maxBytes of it.
+XmlExcerpt IndentedText(const pugi::xml_document& doc, size_t expectedSize, size_t maxBytes) {
+  // One byte more for the closing line break, which is dropped.
+  LimitedWriter writer(maxBytes == std::string::npos ? maxBytes : maxBytes + 1);
+  writer.text.reserve(std::min(expectedSize, maxBytes));
+  try {
+    if (!FindDeclaration(doc)) writer.write(kDefaultDeclaration.data(), kDefaultDeclaration.size());
+    doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+  } catch (const LimitedWriter::Full&) {
+  }
+  if (!writer.full) {
+    while (!writer.text.empty() && writer.text.back() == '\n') writer.text.pop_back();
+  }
+  return CutText(std::move(writer.text), maxBytes);
+}
+
+XmlExcerpt ReIndentedExcerpt(const std::string& xml, size_t maxBytes) {
+  pugi::xml_document doc;
+  if (!Parse(doc, xml.data(), xml.size())) return CutText(xml, maxBytes);
+  // Room for a message's indentation; pages reserved and never written cost nothing.
+  return IndentedText(doc, xml.size() + xml.size() / 2 + kDefaultDeclaration.size(), maxBytes);
 }
 
 // The characters of a name as the parser reads it: any byte of a multi-byte
@@ -399,10 +445,15 @@ bool XmlDocument::LoadXml(const std::string& text) { return Parse(impl_->doc, te
 
 void XmlDocument::Save(const std::string& path) const {
   const std::string text = Serialise(impl_->doc, FileEncodingOf(impl_->doc));
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file) file.close();
-  if (!file) throw EXmlError(Format("Could not save the XML document to '%s'", path.c_str()));
+  std::FILE* file = OpenPrivateFile(path, TPrivateFileMode::Replace);
+  bool saved = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  int error = errno;
+  if (file != nullptr && std::fclose(file) != 0 && saved) {
+    saved = false;
+    error = errno;
+  }
+  if (!saved)
+    throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(), std::strerror(error)));
 }
 
 bool XmlDocument::Load(const std::string& path) {
@@ -419,17 +470,23 @@ bool XmlDocument::Load(const std::string& path) {
 
 void XmlDocument::Clear() { impl_->doc.reset(); }
 
-std::string XmlDocument::IndentedXml() const {
+std::string XmlDocument::IndentedXml() const { return IndentedXmlExcerpt(std::string::npos).text; }
+
+XmlExcerpt XmlDocument::IndentedXmlExcerpt(size_t maxBytes) const {
   size_t textSize = 0;
-  if (!IndentsAsReadBack(impl_->doc, textSize)) return ReIndentXml(Xml());
-  return IndentedText(impl_->doc, textSize);
+  if (!IndentsAsReadBack(impl_->doc, textSize)) return ReIndentedExcerpt(Xml(), maxBytes);
+  return IndentedText(impl_->doc, textSize, maxBytes);
 }
 
-std::string ReIndentXml(const std::string& xml) {
-  pugi::xml_document doc;
-  if (!Parse(doc, xml.data(), xml.size())) return xml;
-  // Room for a message's indentation; pages reserved and never written cost nothing.
-  return IndentedText(doc, xml.size() + xml.size() / 2 + kDefaultDeclaration.size());
+bool XmlDocument::HoldsOnlyXmlText() const {
+  return VisitDescendants(impl_->doc, [](const pugi::xml_node& node, unsigned) {
+    if (!IsXmlText(node.name()) || !IsXmlText(node.value())) return false;
+    for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute())
+      if (!IsXmlText(attribute.name()) || !IsXmlText(attribute.value())) return false;
+    return true;
+  });
 }
+
+std::string ReIndentXml(const std::string& xml) { return ReIndentedExcerpt(xml, std::string::npos).text; }
 
 }  // namespace corvenna

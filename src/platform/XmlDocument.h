@@ -3,6 +3,7 @@
 // parse and read documents. Element names are taken as written, prefixes
 // included; namespace declarations are ordinary attributes. No DTD or entity
 // expansion ever happens.
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,6 +12,13 @@
 namespace corvenna {
 
 class XmlDocument;
+
+// The first bytes of a longer text; cut tells whether anything was left out.
+// A cut never falls inside a UTF-8 sequence.
+struct XmlExcerpt {
+  std::string text;
+  bool cut = false;
+};
 
 // A cheap handle to a node of a document; valid while its document lives and
 // the node has not been replaced by LoadXml/Load.
@@ -73,10 +81,18 @@ class XmlDocument {
   // The document as ReIndentXml(Xml()) gives it, without writing and reading it
   // again where its tree allows.
   std::string IndentedXml() const;
+  // At most maxBytes of IndentedXml(); the writing stops there, so a document
+  // that would indent to gigabytes costs no more than that.
+  XmlExcerpt IndentedXmlExcerpt(size_t maxBytes) const;
+  // Whether every name, value and text of the document is one that XML can
+  // carry (IsXmlText): without that, its text is no XML any parser accepts.
+  bool HoldsOnlyXmlText() const;
   // Replaces the whole content by the parsed text; on a text that is not XML the
-  // document is left empty (no root element) and false is returned.
+  // document is left empty (no root element) and false is returned. A text with
+  // elements nested deeper than 256 levels counts as not XML.
   bool LoadXml(const std::string& text);
-  // Writes the document to a file, replacing it; raises EXmlError on failure.
+  // Writes the document to a file, replacing it (a new file is created
+  // owner-only); raises EXmlError on failure.
   void Save(const std::string& path) const;
   // Reads a file; false (and an empty document) when it is missing or not XML.
   bool Load(const std::string& path);
@@ -90,7 +106,7 @@ class XmlDocument {
 
 // Re-indents an XML text for the log and the dialog: declaration first, two
 // spaces per level, elements holding only text on one line. A text that is
-// not XML is returned unchanged.
+// not XML (LoadXml) is returned unchanged.
 std::string ReIndentXml(const std::string& xml);
 
 }  // namespace corvenna

@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/XmlCharacters.h"
 #include "support/XmlOutline.h"
 
 namespace corvenna {
@@ -97,6 +98,43 @@ TEST(FrameDayLog, BlockLinesEndWithCrLf) {
                                          "<c/>"};
   EXPECT_EQ(LogBlockText("<--14:30:05-->", entries),
             "<--14:30:05-->\r\n<--AvailNotifRQ-->\r\n\r\n<a>\r\n  <b />\r\n</a>\r\n<--AvailNotifRS-->\r\n\r\n<c/>\r\n");
+}
+
+// The cap counts what the log holds, CR LF line ends included: a document of
+// short lines is cut although its text alone would fit.
+TEST(FrameDayLog, AnEntryLongerThanTheCapIsCutWithALineSayingSo) {
+  // Each element indents to a line of 12 bytes, 13 with its CR.
+  const struct {
+    const char* what;
+    size_t elements;
+    bool fitsWithoutCrs;
+    bool cut;
+  } cases[] = {
+      {"an ordinary reply", 1000, true, false},
+      {"short lines that fit only without their CRs", MaxLogEntryBytes / 12 - 100, true, true},
+      {"far longer", 1'000'000, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    XmlDocument doc;
+    XmlNode root = doc.AppendElement("r");
+    for (size_t i = 0; i < c.elements; ++i) root.AppendElement("n").SetText("\xC3\xBC");  // two bytes each
+    const std::string indented = doc.IndentedXml();
+    const std::string entry = LoggedXml(doc);
+    const std::string written = LogBlockText("<--t-->", {entry}).substr(9);
+    EXPECT_EQ(indented.size() <= MaxLogEntryBytes, c.fitsWithoutCrs) << indented.size();
+    if (!c.cut) {
+      EXPECT_EQ(entry, indented);
+      continue;
+    }
+    EXPECT_LE(written.size(), MaxLogEntryBytes);
+    EXPECT_GT(written.size(), MaxLogEntryBytes - 16);
+    const std::string cutLine = std::string(LogEntryCutLine) + "\r\n";
+    EXPECT_EQ(written.substr(written.size() - cutLine.size()), cutLine);
+    EXPECT_EQ(indented.rfind(entry.substr(0, entry.size() - cutLine.size() + 1), 0), 0u)
+        << "the entry starts as the whole text does";
+    EXPECT_TRUE(IsXmlText(written));
+  }
 }
 
 TEST(FrameDayLog, MissingFolderRaisesAndCreatesNothing) {

@@ -134,5 +134,33 @@ TEST_F(RateUpdateRun, FaultDialogFollowsTheSilentSwitchTheCallerLeft) {
   }
 }
 
+// What the dialog hands over, and the codes of the ticked types, go into the
+// request: one that XML cannot carry stops the run before anything is sent.
+TEST_F(RateUpdateRun, ACodeXmlCannotCarryIsNamedAndNothingIsSent) {
+  const struct {
+    const char* currency;
+    int slot;
+    const char* type;
+    const char* code;
+    const char* named;
+  } cases[] = {
+      {"E\x01R", 1, "RT1", "BAR", "CurrencyCode"},
+      {"EUR", 1, "R\x02T1", "BAR", "Type1"},
+      {"EUR", 1, "RT1", "B\xC3(R", "Code1"},
+  };
+  fx.AddRooms(1, 2);
+  fx.WriteCredentials();
+  RateSelected[1] = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.named);
+    WriteType(c.slot, c.type);
+    WriteCode(c.slot, c.code);
+    EXPECT_EQ(RateUpdate(c.currency, kFrom, kTo), 0);
+    EXPECT_EQ(LastRunFailure, std::string("The setting ") + c.named + " holds a character that XML cannot carry");
+    EXPECT_TRUE(fx.ReceivedBodies().empty());
+    EXPECT_FALSE(fx.CopyExists("RateAmountNotifRQ.xml"));
+  }
+}
+
 }  // namespace
 }  // namespace corvenna

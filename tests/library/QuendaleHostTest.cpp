@@ -196,12 +196,37 @@ TEST(QuendaleHostTest, AFailedExportEndsTheCommandWithItsMessage) {
 
   const ProgramRun retrieve = Host({"retrieve"});
   EXPECT_EQ(retrieve.exitCode, 1);
-  EXPECT_EQ(retrieve.out, "");
+  EXPECT_EQ(retrieve.out, "-1\n");
   EXPECT_NE(retrieve.err.find("quendale-host: CorvennaBookingRetrival failed: "), std::string::npos) << retrieve.err;
 
   const ProgramRun dialog = Host({"dialog"}, {{"QT_QPA_PLATFORM", "offscreen"}});
   EXPECT_EQ(dialog.exitCode, 1);
   EXPECT_NE(dialog.err.find("CorvennaShowDialog failed: "), std::string::npos) << dialog.err;
+}
+
+// A reply that refuses the request is no "0 new bookings" and no silent update.
+TEST(QuendaleHostTest, ARefusedReplyEndsTheCommandWithItsMessage) {
+  ScratchHome home;
+  channelsim::Options options;
+  options.fault.kinds = channelsim::kRead | channelsim::kAvail;
+  channelsim::ChannelSim sim(SampleReservationsDir, options);
+  ConfigureSampleHotel(sim.Url());
+
+  const ProgramRun retrieve = Host({"retrieve"});
+  EXPECT_EQ(retrieve.exitCode, 1);
+  EXPECT_EQ(retrieve.out, "-1\n");
+  EXPECT_NE(retrieve.err.find("quendale-host: CorvennaBookingRetrival failed: The reply is a SOAP fault: "
+                              "Internal server error\n"),
+            std::string::npos)
+      << retrieve.err;
+
+  const ProgramRun avail = Host({"avail", "2027-03-01", "2027-03-14"});
+  EXPECT_EQ(avail.exitCode, 1);
+  EXPECT_EQ(avail.out, "");
+  EXPECT_NE(avail.err.find("quendale-host: CorvennaAvailUpdate failed: The reply is a SOAP fault: "
+                           "Internal server error\n"),
+            std::string::npos)
+      << avail.err;
 }
 
 // The library reads the user's locale once, when it is loaded: the day log

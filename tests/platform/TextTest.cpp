@@ -48,5 +48,14 @@ TEST(TextTest, Utf16LeftNeverSplitsACharacter) {
   EXPECT_EQ(Utf16Left(std::string(300, 'x'), 255).size(), 255u);
 }
 
+TEST(TextTest, Utf8LeftNeverEndsInsideASequence) {
+  const std::string text = "a\xF0\x9F\x98\x80" "b\xC3\xA4";
+  struct Case { size_t bytes; std::string left; };
+  for (const Case& c : {Case{0, ""}, Case{1, "a"}, Case{2, "a"}, Case{4, "a"}, Case{5, "a\xF0\x9F\x98\x80"},
+                        Case{7, "a\xF0\x9F\x98\x80" "b"}, Case{8, text}, Case{99, text}}) {
+    EXPECT_EQ(Utf8Left(text, c.bytes), c.left) << c.bytes;
+  }
+}
+
 }  // namespace
 }  // namespace corvenna

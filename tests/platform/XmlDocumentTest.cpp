@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "platform/Errors.h"
@@ -68,6 +70,16 @@ TEST(XmlDocument, SavesReplacingTheFileAndLoadsItBack) {
   EXPECT_EQ(loaded.DocumentElement().NodeName(), "soap:Envelope");
 }
 
+TEST(XmlDocument, SaveCreatesAFileOnlyItsOwnerCanRead) {
+  ScratchHome home;
+  const mode_t saved = umask(022);
+  const std::filesystem::path file = home.Root() / "copy.xml";
+  BuiltEnvelope().Save(file.string());
+  umask(saved);
+  EXPECT_EQ(std::filesystem::status(file).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(XmlDocument, SaveIntoMissingFolderRaisesNamingThePath) {
   ScratchHome home;
   const std::string path = (home.Root() / "no-such-folder" / "ReadRQ.xml").string();
@@ -106,6 +118,69 @@ TEST(XmlDocument, LoadXmlOfTextThatIsNotOneDocumentLeavesNoRoot) {
     EXPECT_TRUE(doc.DocumentElement().IsNull()) << text;
     EXPECT_TRUE(doc.GetElementsByTagName("*").empty()) << text;
     EXPECT_EQ(doc.Xml(), "") << text;
+  }
+}
+
+std::string Nested(size_t depth) {
+  std::string text;
+  for (size_t i = 0; i < depth; ++i) text += "<a>";
+  for (size_t i = 0; i < depth; ++i) text += "</a>";
+  return text;
+}
+
+// An OTA message is a dozen deep; nesting past 256 levels is refused, so
+// that nothing walks or re-indents it.
+TEST(XmlDocument, ElementsNestedDeeperThan256LevelsAreNoXml) {
+  XmlDocument doc;
+  EXPECT_TRUE(doc.LoadXml(Nested(256)));
+  EXPECT_EQ(doc.GetElementsByTagName("a").size(), 256u);
+  for (const size_t depth : {size_t{257}, size_t{100'000}}) {
+    SCOPED_TRACE(depth);
+    EXPECT_FALSE(doc.LoadXml(Nested(depth)));
+    EXPECT_TRUE(doc.DocumentElement().IsNull());
+    EXPECT_EQ(ReIndentXml(Nested(depth)), Nested(depth));
+  }
+  // Text, comments and attributes add no level.
+  EXPECT_TRUE(doc.LoadXml("<r x=\"1\">" + Nested(255) + "<!-- c -->text</r>"));
+}
+
+TEST(XmlDocument, TellsWhetherXmlCanCarryAllItsText) {
+  const struct {
+    const char* what;
+    std::string attribute, text;
+    bool holds;
+  } cases[] = {
+      {"ordinary text", "H\xC3\xB6tel", "a < b & \"c\"\t\r\n", true},
+      {"a control character in an attribute", "H\x01L", "", false},
+      {"a control character in the text", "H", "x\x1fy", false},
+      {"broken UTF-8", "H\xC3", "", false},
+  };
+  for (const auto& c : cases) {
+    XmlDocument doc;
+    doc.AppendElement("r").SetAttribute("HotelCode", c.attribute).AppendElement("t").SetText(c.text);
+    EXPECT_EQ(doc.HoldsOnlyXmlText(), c.holds) << c.what;
+  }
+}
+
+// The day log takes at most so much of a document: the writing stops there,
+// and never inside a character.
+TEST(XmlDocument, IndentedExcerptStopsAtTheLimitOnACharacterBoundary) {
+  XmlDocument doc;
+  XmlNode root = doc.AppendElement("r");
+  for (int i = 0; i < 1000; ++i) root.AppendElement("n").SetText("\xE2\x9C\x93");  // three bytes
+  const std::string whole = doc.IndentedXml();
+  const XmlExcerpt all = doc.IndentedXmlExcerpt(whole.size());
+  EXPECT_FALSE(all.cut);
+  EXPECT_EQ(all.text, whole);
+  const size_t inside = whole.find("\xE2\x9C\x93", 5000) + 2;
+  for (const size_t limit : {inside - 1, inside, inside + 1, whole.size() - 1}) {
+    SCOPED_TRACE(limit);
+    const XmlExcerpt part = doc.IndentedXmlExcerpt(limit);
+    EXPECT_TRUE(part.cut);
+    EXPECT_LE(part.text.size(), limit);
+    EXPECT_GE(part.text.size(), limit - 2);
+    EXPECT_EQ(whole.rfind(part.text, 0), 0u);
+    EXPECT_NE(static_cast<unsigned char>(whole[part.text.size()]) & 0xC0, 0x80) << "ends inside a character";
   }
 }
 
