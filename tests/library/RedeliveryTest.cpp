@@ -88,6 +88,8 @@ struct ReportFailure {
   std::function<void(channelsim::Options&, const fs::path& tempDir)> breakReports;
 };
 
+void PrintTo(const ReportFailure& failure, std::ostream* out) { *out << failure.name; }
+
 class ReportFailureTest : public RedeliveryTest, public ::testing::WithParamInterface<ReportFailure> {};
 
 TEST_P(ReportFailureTest, AReservationWhoseReportFailedIsStoredOnceAndThenReportedAsStored) {
