@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -25,6 +26,48 @@ std::vector<std::string> GridTitles(const TdlgCorvenna& dialog) {
     titles.push_back(model->headerData(i, Qt::Horizontal).toString().toStdString());
   }
   return titles;
+}
+
+// The control a focused widget belongs to, named as on the form: the page
+// control's tab bar stands for the page control, an item for the action group.
+std::string ControlName(const TdlgCorvenna& dialog, const QWidget* widget) {
+  if (widget == dialog.PageControl->tabBar()) return "PageControl";
+  if (widget->parentWidget() == dialog.rgAction) return "rgAction";
+  return widget->objectName().toStdString();
+}
+
+// The controls that Tab (or Shift+Tab) visits from the user name until the
+// focus is back there.
+std::vector<std::string> FocusCycle(TdlgCorvenna& dialog, Qt::KeyboardModifiers modifiers) {
+  constexpr int MostStops = 200;
+  dialog.edtHotelUserName->setFocus();
+  std::vector<std::string> visited;
+  for (int i = 0; i < MostStops && (i == 0 || QApplication::focusWidget() != dialog.edtHotelUserName); ++i) {
+    QWidget* focused = QApplication::focusWidget();
+    if (focused == nullptr) break;
+    visited.push_back(ControlName(dialog, focused));
+    QTest::keyClick(focused, Qt::Key_Tab, modifiers);
+  }
+  return visited;
+}
+
+// The forward cycle with the room types 1 and 2 present; the date buttons and
+// the update boxes take part only where the chosen action uses them.
+std::vector<std::string> ExpectedTabCycle(bool dateButtons, bool updateBoxes) {
+  std::vector<std::string> order{"edtHotelUserName", "edtHotelPassword", "edtHotelCode", "cbRememberPassword",
+                                 "edtUrl",           "edtRequestorID",   "edtFromDate"};
+  if (dateButtons) order.push_back("btnFromDate");
+  order.push_back("edtToDate");
+  if (dateButtons) order.push_back("btnToDate");
+  order.insert(order.end(),
+               {"cbAutoStop", "rgAction", "edtMaxAllocation", "cbUseDot", "cbCurrencyCode", "cbIncludingTax",
+                "cbUseUTCTime", "cbAutoCheck", "cbFullFlush", "cbFlushTime", "cbRecalcOccupancy", "cbShowmessage"});
+  for (const std::string slot : {"1", "2"}) {
+    order.insert(order.end(), {"edtType" + slot, "edtCode" + slot, "edtRate" + slot, "edtStop" + slot});
+    if (updateBoxes) order.push_back("cbUpdate" + slot);
+  }
+  order.insert(order.end(), {"btnSend", "btnCancel", "PageControl"});
+  return order;
 }
 
 TEST(DialogVersionSuffixTest, WritesMinorReleaseAndBuildWithTwoDigitsAtLeast) {
@@ -105,6 +148,40 @@ TEST_F(DialogFormTest, TabKeyVisitsEachRoomRowBeforeTheNext) {
   }
   EXPECT_EQ(visited, (std::vector<QWidget*>{dialog.Row(1).edtType, dialog.Row(1).edtCode, dialog.Row(1).edtRate,
                                             dialog.Row(1).edtStop, dialog.Row(1).cbUpdate, dialog.Row(2).edtType}));
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, TabWalksTheSettingsPageGroupByGroupThenTheButtonsThenThePageTabs) {
+  Database().AddRoom("101", 1, "Y", "", 80);
+  Database().AddRoom("201", 2, "Y", "", 90);
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  struct Case {
+    const char* state;
+    int action;  // -1: as creation leaves it (the booking retrieval)
+    bool dateButtons, updateBoxes;
+  };
+  for (const Case& c :
+       {Case{"after creation", -1, false, false}, Case{"rate update chosen", RateUpdateAction, true, true}}) {
+    SCOPED_TRACE(c.state);
+    if (c.action >= 0) dialog.rgAction->SetItemIndex(c.action);
+    EXPECT_EQ(FocusCycle(dialog, Qt::NoModifier), ExpectedTabCycle(c.dateButtons, c.updateBoxes));
+  }
+  EXPECT_TRUE(messages_.errorBoxes.empty());
+  dialog.hide();
+}
+
+TEST_F(DialogFormTest, ShiftTabWalksTheSameCycleBackwards) {
+  Database().AddRoom("101", 1, "Y", "", 80);
+  Database().AddRoom("201", 2, "Y", "", 90);
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+
+  std::vector<std::string> expected = ExpectedTabCycle(false, false);
+  std::reverse(expected.begin() + 1, expected.end());
+  EXPECT_EQ(FocusCycle(dialog, Qt::ShiftModifier), expected);
   dialog.hide();
 }
 
