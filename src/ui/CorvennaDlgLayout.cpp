@@ -179,6 +179,8 @@ QGroupBox* TdlgCorvenna::BuildCompanyGroup(QWidget* parent) {
   edtHotelUserName = AddEdit(group, "edtHotelUserName", column, 20, 130);
   edtHotelPassword = AddEdit(group, "edtHotelPassword", column, 47, 130);
   edtHotelPassword->setEchoMode(QLineEdit::Password);
+  // 42 is "*"; the styles mask with a dot of their own.
+  edtHotelPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
   const QLabel* hotelCode = AddLabel(group, "lblHotelCode", QStringLiteral("Hotel code"), 232, 23);
   constexpr int HotelCodeRight = 410;
   const int hotelCodeLeft = FieldLeft({hotelCode}, 300);

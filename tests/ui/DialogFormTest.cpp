@@ -232,6 +232,16 @@ TEST_F(DialogFormTest, OnlyTheCancelButtonClosesTheDialogNotEscapeOrEnter) {
   EXPECT_FALSE(DM().Quendale.Connected());
 }
 
+TEST_F(DialogFormTest, PasswordShowsAnAsteriskForEveryCharacter) {
+  Database();
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  dialog.edtHotelPassword->setText(QStringLiteral("s3cret&<"));
+  EXPECT_EQ(dialog.edtHotelPassword->displayText().toStdString(), "********");
+  EXPECT_EQ(Text(dialog.edtHotelPassword), "s3cret&<");
+  dialog.hide();
+}
+
 TEST_F(DialogFormTest, MemoMenuSelectsAllAndCopiesLinesAsPlainText) {
   Database();
   TdlgCorvenna& dialog = CreateDialog();
