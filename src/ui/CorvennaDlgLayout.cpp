@@ -222,6 +222,7 @@ QGroupBox* TdlgCorvenna::BuildBookingLimitGroup(QWidget* parent) {
   const int column = FieldLeft({maxRoom, currCode}, 140);
   edtMaxAllocation = AddEdit(group, "edtMaxAllocation", column, 20, 40);
   cbCurrencyCode = AddCombo(group, "cbCurrencyCode", column, 48, 110);
+  cbCurrencyCode->SetListFitsItems(true);
   const int useDotLeft = std::max(200, edtMaxAllocation->geometry().right() + 21);
   cbUseDot = AddCheck(group, "cbUseDot", QStringLiteral("Use . (dot) as decimal separator"), useDotLeft, 21);
   cbIncludingTax = AddCheck(group, "cbIncludingTax", QStringLiteral("Rate Including Tax"), 10, 76);

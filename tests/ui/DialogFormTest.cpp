@@ -1,16 +1,21 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 
 #include "data/OtaOpenTables.h"
 #include "platform/ModuleInfo.h"
+#include "ui/ComboBox.h"
 #include "ui/RadioGroup.h"
 #include "DialogFixture.h"
 
@@ -240,6 +245,51 @@ TEST_F(DialogFormTest, PasswordShowsAnAsteriskForEveryCharacter) {
   EXPECT_EQ(dialog.edtHotelPassword->displayText().toStdString(), "********");
   EXPECT_EQ(Text(dialog.edtHotelPassword), "s3cret&<");
   dialog.hide();
+}
+
+// Plays the dialog under another widget style while it lives.
+class ScopedApplicationStyle {
+ public:
+  explicit ScopedApplicationStyle(const QString& name) : previous_(QApplication::style()->name()) {
+    QApplication::setStyle(name);
+  }
+  ~ScopedApplicationStyle() { QApplication::setStyle(previous_); }
+  ScopedApplicationStyle(const ScopedApplicationStyle&) = delete;
+  ScopedApplicationStyle& operator=(const ScopedApplicationStyle&) = delete;
+
+ private:
+  QString previous_;
+};
+
+TEST_F(DialogFormTest, CurrencyListOpensWideEnoughForEveryItemWhileTheBoxKeepsItsWidth) {
+  Database();
+  // The default style widens a list by itself; the classic one keeps it at the box's width.
+  for (const char* styleName : {"", "windows"}) {
+    SCOPED_TRACE(*styleName ? styleName : "default style");
+    std::optional<ScopedApplicationStyle> style;
+    if (*styleName) {
+      style.emplace(QString::fromLatin1(styleName));
+      ASSERT_EQ(QApplication::style()->name().toStdString(), styleName);
+    }
+    TdlgCorvenna& dialog = CreateDialog();
+    dialog.show();
+    TComboBox* currencies = dialog.cbCurrencyCode;
+    EXPECT_EQ(currencies->width(), 110);
+
+    currencies->showPopup();
+    const QAbstractItemView* list = currencies->view();
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); }, 3000));
+    // The list's items draw their text inside these margins.
+    const int textMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    ASSERT_EQ(currencies->count(), 11);
+    for (int i = 0; i < currencies->count(); ++i) {
+      const QString item = currencies->itemText(i);
+      const int textWidth = static_cast<int>(std::ceil(QFontMetricsF(list->font()).horizontalAdvance(item)));
+      EXPECT_LE(textWidth + textMargins, list->viewport()->width()) << item.toStdString();
+    }
+    currencies->hidePopup();
+    dialog.hide();
+  }
 }
 
 TEST_F(DialogFormTest, MemoMenuSelectsAllAndCopiesLinesAsPlainText) {
