@@ -278,6 +278,8 @@ QWidget* TdlgCorvenna::BuildResultPage() {
   inner->setContentsMargins(0, 0, 0, 0);
   Memo1 = Named(new QPlainTextEdit(panel), "Memo1");
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Tab moves on, as in the other fields, rather than typing into the XML.
+  Memo1->setTabChangesFocus(true);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setContextMenuPolicy(Qt::CustomContextMenu);

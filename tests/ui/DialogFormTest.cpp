@@ -190,6 +190,21 @@ TEST_F(DialogFormTest, ShiftTabWalksTheSameCycleBackwards) {
   dialog.hide();
 }
 
+TEST_F(DialogFormTest, TabLeavesTheResultMemoForTheButtons) {
+  Database();
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.PageControl->setCurrentWidget(dialog.tsResult);
+  dialog.Memo1->setPlainText("<a/>");
+  dialog.Memo1->setFocus();
+
+  QTest::keyClick(dialog.Memo1, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), dialog.btnSend);
+  EXPECT_EQ(dialog.Memo1->toPlainText().toStdString(), "<a/>");
+  dialog.hide();
+}
+
 TEST_F(DialogFormTest, ActionChoiceShowsUpdateBoxesAndEnablesDatesAsNeeded) {
   Database().AddRoom("101", 1, "Y", "", 80);
   TdlgCorvenna& dialog = CreateDialog();
