@@ -11,10 +11,20 @@ class TComboBox : public QComboBox {
  public:
   using QComboBox::QComboBox;
 
+  // The open list is made at least as wide as its widest item, however narrow
+  // the box; some styles cut the items at the box's width.
+  void SetListFitsItems(bool fits) { listFitsItems_ = fits; }
+
+  void showPopup() override;
   void hidePopup() override;
 
  signals:
   void closedUp();
+
+ private:
+  int ListWidthForItems() const;
+
+  bool listFitsItems_ = false;
 };
 
 }  // namespace corvenna

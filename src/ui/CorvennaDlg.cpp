@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QCheckBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -107,17 +108,21 @@ void TdlgCorvenna::LoadTranslations() {
 }
 
 void TdlgCorvenna::SetTabOrders() {
-  std::vector<QWidget*> chain{PageControl,      edtHotelUserName, edtHotelPassword,  edtHotelCode,
-                              cbRememberPassword, edtUrl,         edtRequestorID,    edtFromDate,
-                              btnFromDate,      edtToDate,        btnToDate,         cbAutoStop,
-                              rgAction,         edtMaxAllocation, cbUseDot,          cbCurrencyCode,
-                              cbIncludingTax,   cbUseUTCTime,     cbAutoCheck,       cbFullFlush,
-                              cbFlushTime,      cbRecalcOccupancy, cbShowmessage};
+  // Tab stops only: the page control as its tab bar (a widget ordered after
+  // the page control itself would land behind the fields of its pages), and
+  // the action group's items, made later by the action list, placed by the group.
+  std::vector<QWidget*> chain{PageControl->tabBar(), edtHotelUserName, edtHotelPassword, edtHotelCode,
+                              cbRememberPassword,    edtUrl,           edtRequestorID,   edtFromDate,
+                              btnFromDate,           edtToDate,        btnToDate,        cbAutoStop,
+                              edtMaxAllocation,      cbUseDot,         cbCurrencyCode,   cbIncludingTax,
+                              cbUseUTCTime,          cbAutoCheck,      cbFullFlush,      cbFlushTime,
+                              cbRecalcOccupancy,     cbShowmessage};
   for (const TRoomTypeRow& row : rows_) {
     chain.insert(chain.end(), {row.edtType, row.edtCode, row.edtRate, row.edtStop, row.cbUpdate});
   }
   chain.insert(chain.end(), {edtXmlFile, btnSelectXml, Memo1, cbNumberDays, dbgGuest, btnSend, btnCancel});
   for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+  rgAction->SetTabPredecessor(cbAutoStop);
 }
 
 void TdlgCorvenna::AppendVersionSuffix() {

@@ -16,6 +16,7 @@
 #include "platform/Messages.h"
 #include "ui/ComboBox.h"
 #include "ui/CorvennaDlg.h"
+#include "ui/EntrySelectionKeeper.h"
 #include "ui/RadioGroup.h"
 
 namespace corvenna {
@@ -90,9 +91,12 @@ void TdlgCorvenna::ConnectHandlers() {
           [this](const QPoint& at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
   siLang1_.SetOnChangeLanguage([this] { Guarded("siLang1ChangeLanguage", [this] { siLang1ChangeLanguage(); }); });
 
+  // Entered by a click too, a rate field keeps the whole amount selected.
+  auto* rateSelection = new TEntrySelectionKeeper(this);
   for (const TRoomTypeRow& row : rows_) {
     row.edtRate->installEventFilter(this);
     row.edtStop->installEventFilter(this);
+    rateSelection->Watch(row.edtRate);
   }
   edtMaxAllocation->installEventFilter(this);
 }

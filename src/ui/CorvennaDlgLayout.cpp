@@ -179,6 +179,8 @@ QGroupBox* TdlgCorvenna::BuildCompanyGroup(QWidget* parent) {
   edtHotelUserName = AddEdit(group, "edtHotelUserName", column, 20, 130);
   edtHotelPassword = AddEdit(group, "edtHotelPassword", column, 47, 130);
   edtHotelPassword->setEchoMode(QLineEdit::Password);
+  // 42 is "*"; the styles mask with a dot of their own.
+  edtHotelPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
   const QLabel* hotelCode = AddLabel(group, "lblHotelCode", QStringLiteral("Hotel code"), 232, 23);
   constexpr int HotelCodeRight = 410;
   const int hotelCodeLeft = FieldLeft({hotelCode}, 300);
@@ -220,6 +222,7 @@ QGroupBox* TdlgCorvenna::BuildBookingLimitGroup(QWidget* parent) {
   const int column = FieldLeft({maxRoom, currCode}, 140);
   edtMaxAllocation = AddEdit(group, "edtMaxAllocation", column, 20, 40);
   cbCurrencyCode = AddCombo(group, "cbCurrencyCode", column, 48, 110);
+  cbCurrencyCode->SetListFitsItems(true);
   const int useDotLeft = std::max(200, edtMaxAllocation->geometry().right() + 21);
   cbUseDot = AddCheck(group, "cbUseDot", QStringLiteral("Use . (dot) as decimal separator"), useDotLeft, 21);
   cbIncludingTax = AddCheck(group, "cbIncludingTax", QStringLiteral("Rate Including Tax"), 10, 76);
@@ -275,6 +278,8 @@ QWidget* TdlgCorvenna::BuildResultPage() {
   inner->setContentsMargins(0, 0, 0, 0);
   Memo1 = Named(new QPlainTextEdit(panel), "Memo1");
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Tab moves on, as in the other fields, rather than typing into the XML.
+  Memo1->setTabChangesFocus(true);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -57,6 +57,16 @@ void SetTextLook(QWidget* widget, const QColor& color, bool bold) {
   widget->setFont(font);
 }
 
+// The month display's white caption colour would reach its arrow buttons,
+// and styles draw an arrow in the window text or the button text colour.
+void DrawGlyphInButtonText(QToolButton* button) {
+  QPalette palette = button->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::WindowText, palette.color(group, QPalette::ButtonText));
+  }
+  button->setPalette(palette);
+}
+
 template <class Widget, class Parent>
 Widget* MakeNamed(Parent* parent, const char* name, QRect geometry) {
   auto* widget = new Widget(parent);
@@ -105,6 +115,7 @@ void TdlgOtaCalendar::BuildHeader() {
   btnPrevMonth->setArrowType(Qt::LeftArrow);
   btnNextMonth = MakeNamed<QToolButton>(pnlMonthDisplay, "btnNextMonth", {181, 8, 25, 25});
   btnNextMonth->setArrowType(Qt::RightArrow);
+  for (QToolButton* button : {btnPrevMonth, btnNextMonth}) DrawGlyphInButtonText(button);
 
   Panel3 = MakeNamed<QFrame>(Panel2, "Panel3", {210, 0, 159, 41});
   FillBackground(Panel3, clActiveCaption);

@@ -32,6 +32,7 @@ void TRadioGroup::AddItem(const QString& text) {
   button->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(ItemCount()));
   buttons_->addButton(button, ItemCount());
   layout_->addWidget(button);
+  PlaceInTabOrder(ItemCount() - 1);
 }
 
 int TRadioGroup::ItemCount() const { return static_cast<int>(buttons_->buttons().size()); }
@@ -47,6 +48,16 @@ void TRadioGroup::SetItemIndex(int index) {
   if (index == itemIndex_) return;
   itemIndex_ = index;
   emit itemChosen();
+}
+
+void TRadioGroup::SetTabPredecessor(QWidget* predecessor) {
+  tabPredecessor_ = predecessor;
+  for (int index = 0; index < ItemCount(); ++index) PlaceInTabOrder(index);
+}
+
+void TRadioGroup::PlaceInTabOrder(int index) {
+  QWidget* previous = index == 0 ? tabPredecessor_.data() : buttons_->button(index - 1);
+  if (previous != nullptr) QWidget::setTabOrder(previous, buttons_->button(index));
 }
 
 void TRadioGroup::CheckOnly(int index) {

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -44,6 +46,18 @@ QPoint CellOfDay(QAbstractItemView* view, int day) {
   }
   ADD_FAILURE() << "no cell for day " << day;
   return {};
+}
+
+// WCAG 2 relative luminance and contrast ratio.
+double Luminance(const QColor& color) {
+  const auto linear = [](double channel) {
+    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+double Contrast(const QColor& a, const QColor& b) {
+  const double lighter = std::max(Luminance(a), Luminance(b)), darker = std::min(Luminance(a), Luminance(b));
+  return (lighter + 0.05) / (darker + 0.05);
 }
 
 bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 3000); }
@@ -177,6 +191,23 @@ TEST_F(CalendarDialogTest, MonthButtonsKeepTheDayOrTakeTheTargetMonthsLastDay) {
     });
     EXPECT_EQ(picked, c.expected);
   }
+}
+
+TEST_F(CalendarDialogTest, MonthArrowsAreDrawnInTheButtonTextColourAndStandOutFromTheButton) {
+  TdlgOtaCalendar dialog;
+  dialog.show();
+  EXPECT_EQ(dialog.pnlMonthDisplay->palette().color(QPalette::WindowText).name().toStdString(), "#ffffff");
+  for (const QToolButton* button : {dialog.btnPrevMonth, dialog.btnNextMonth}) {
+    SCOPED_TRACE(button->objectName().toStdString());
+    const QPalette& palette = button->palette();
+    // Styles draw the arrow in one of the two text colours.
+    for (const QPalette::ColorRole glyph : {QPalette::WindowText, QPalette::ButtonText}) {
+      EXPECT_EQ(palette.color(glyph).name().toStdString(),
+                QApplication::palette().color(QPalette::ButtonText).name().toStdString());
+      EXPECT_GE(Contrast(palette.color(glyph), palette.color(QPalette::Button)), 4.5);
+    }
+  }
+  dialog.hide();
 }
 
 TEST_F(CalendarDialogTest, ListCloseUpsMoveToTheChosenMonthOrYearClampingTheDay) {

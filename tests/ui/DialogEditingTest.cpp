@@ -129,6 +129,35 @@ TEST_F(DialogEditingTest, RateIsEditedAsAPlainNumberAndShownAsMoneyWhenLeft) {
   EXPECT_TRUE(messages_.errorBoxes.empty());
 }
 
+TEST_F(DialogEditingTest, ClickIntoARateFieldSelectsTheAmountSoTypingReplacesIt) {
+  Database().AddRoom("101", 1, "Y", "", 89);
+  Database().AddRoom("201", 2, "Y", "", 90);
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.edtHotelUserName->setFocus();
+
+  QLineEdit* rate = dialog.Row(1).edtRate;
+  QTest::mouseClick(rate, Qt::LeftButton, {}, rate->rect().center());
+  ASSERT_TRUE(rate->hasFocus());
+  EXPECT_EQ(rate->selectedText().toStdString(), "89");
+  QTest::keyClicks(rate, "12.5");
+  EXPECT_EQ(Text(rate), "12.5");
+
+  // Once inside, a click puts the cursor where it lands.
+  rate->selectAll();
+  QTest::mouseClick(rate, Qt::LeftButton, {}, rate->rect().center());
+  EXPECT_FALSE(rate->hasSelectedText());
+
+  // From one rate field into the next.
+  QLineEdit* next = dialog.Row(2).edtRate;
+  QTest::mouseClick(next, Qt::LeftButton, {}, next->rect().center());
+  ASSERT_TRUE(next->hasFocus());
+  EXPECT_EQ(next->selectedText().toStdString(), "90");
+  EXPECT_TRUE(messages_.errorBoxes.empty());
+  dialog.hide();
+}
+
 TEST_F(DialogEditingTest, RateThatIsNoNumberKeepsItsTextAndTheLastValue) {
   Database().AddRoom("101", 1, "Y", "", 80);
   TdlgCorvenna& dialog = CreateDialog();
