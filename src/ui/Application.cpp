@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -16,6 +18,20 @@ char appName[] = "corvenna";
 char* appArgv[] = {appName, nullptr};
 
 std::unique_ptr<QApplication> ownApplication;
+// Made on the process's main thread, where every later call can use it too.
+bool ownApplicationKept = false;
+
+// At process exit every atexit handler runs first, Qt's globals and this
+// file's statics among them, and the libraries' destructor functions after
+// them; destroyed there, after Qt's globals, the application would crash the
+// exit. When the library is unloaded, its destructor functions run first,
+// while Qt is intact. So the application is destroyed by the destructor
+// function, at unload, and left to the operating system at exit.
+struct LeftAtExit {
+  ~LeftAtExit() { (void)ownApplication.release(); }
+} leftAtExit;
+
+__attribute__((destructor)) void DestroyApplicationAtUnload() { ownApplication.reset(); }
 
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
@@ -36,6 +52,11 @@ void EnsureApplication() {
     throw Exception("Cannot create the dialog: the host runs a Qt application without widgets");
   ChooseQtPlatform();
   ownApplication = std::make_unique<QApplication>(appArgc, appArgv);
+  ownApplicationKept = gettid() == getpid();
+}
+
+void ReleaseApplication() {
+  if (!ownApplicationKept) DestroyApplication();
 }
 
 void ProcessPendingEvents() {
