@@ -38,6 +38,18 @@ bool EnvSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
+// Qt's own event dispatcher instead of GLib's, as long as the host does not
+// ask for one: the kept application then joins no GLib main loop of the
+// host's, so nothing of it runs between calls, and events posted while a call
+// builds the dialog do not each write a wake-up to a loop nobody runs.
+std::unique_ptr<QApplication> MakeApplication() {
+  const bool chooseDispatcher = std::getenv("QT_NO_GLIB") == nullptr;
+  if (chooseDispatcher) setenv("QT_NO_GLIB", "1", 1);
+  auto application = std::make_unique<QApplication>(appArgc, appArgv);
+  if (chooseDispatcher) unsetenv("QT_NO_GLIB");
+  return application;
+}
+
 }  // namespace
 
 void ChooseQtPlatform() {
@@ -51,7 +63,7 @@ void EnsureApplication() {
   if (QCoreApplication::instance() != nullptr)
     throw Exception("Cannot create the dialog: the host runs a Qt application without widgets");
   ChooseQtPlatform();
-  ownApplication = std::make_unique<QApplication>(appArgc, appArgv);
+  ownApplication = MakeApplication();
   ownApplicationKept = gettid() == getpid();
 }
 

@@ -3,6 +3,7 @@
 // when the host exits without unloading it.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <cstdlib>
 #include <memory>
@@ -26,6 +27,10 @@ TEST(ApplicationLifetimeTest, TheApplicationServesEveryCallAndGoesWithTheLibrary
     EXPECT_EQ(library.BookingRetrival(0), 0);
     EXPECT_EQ(QCoreApplication::instance(), made);
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    // Between calls it waits for the next one: no GLib main loop of the host's dispatches it.
+    const QString dispatcher = QAbstractEventDispatcher::instance(made->thread())->metaObject()->className();
+    EXPECT_FALSE(dispatcher.contains(QLatin1String("Glib"), Qt::CaseInsensitive)) << dispatcher.toStdString();
+    EXPECT_EQ(std::getenv("QT_NO_GLIB"), nullptr);
     EXPECT_STREQ(library.LastError(), "") << quiet.Text();
   }
   EXPECT_EQ(QCoreApplication::instance(), nullptr);
