@@ -38,8 +38,8 @@ bool EnvSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-// Qt's own event dispatcher instead of GLib's, as long as the host does not
-// ask for one: the kept application then joins no GLib main loop of the
+// Qt's own event dispatcher instead of GLib's (QT_NO_GLIB, unless the host
+// set it itself): the kept application then joins no GLib main loop of the
 // host's, so nothing of it runs between calls, and events posted while a call
 // builds the dialog do not each write a wake-up to a loop nobody runs.
 std::unique_ptr<QApplication> MakeApplication() {
