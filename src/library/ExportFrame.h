@@ -2,9 +2,10 @@
 // The frame every exported call runs in: the Qt application, the Qt message
 // boxes, the data module and the dialog, made in that order and undone in
 // reverse (dialog first, then DM), also when an exception passes.
-// An application the frame had to make goes with the call: left for later it
-// would be destroyed at process exit after Qt's own globals, which crashes
-// a host that exits without unloading us.
+// An application the frame had to make stays for the next calls (setting up
+// Qt's platform and fonts anew cost most of a silent call); it is destroyed
+// when the library is unloaded and left alone at process exit, where Qt's own
+// globals are already gone (ui/Application.h).
 #include "data/OtaDataModule.h"
 #include "ui/CorvennaDlg.h"
 #include "ui/QtMessages.h"
@@ -20,13 +21,12 @@ class TExportFrame {
   TdlgCorvenna& Dialog() { return *dlgCorvenna; }
 
  private:
-  // Makes a QApplication when the host has none, and destroys only that one.
+  // Makes a QApplication when the host has none; ReleaseApplication at the end.
   struct ApplicationReady {
     ApplicationReady();
     ~ApplicationReady();
     ApplicationReady(const ApplicationReady&) = delete;
     ApplicationReady& operator=(const ApplicationReady&) = delete;
-    bool made = false;
   };
   // Owns dlgCorvenna for the call; its creation handler reports its own failures.
   struct DialogScope {

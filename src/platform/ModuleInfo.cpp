@@ -2,13 +2,12 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <vector>
+#include <optional>
+#include <string_view>
+
+#include "platform/ElfSection.h"
 
 namespace corvenna {
 namespace {
@@ -18,30 +17,26 @@ constexpr size_t MagicSize = 12;
 // Marks the fixed part of the record, as a version resource's signature does.
 constexpr uint32_t FixedInfoSignature = 0xFEEF04BD;
 
+#define CORVENNA_VERSION_SECTION "corvenna_version"
+static_assert(std::string_view(CORVENNA_VERSION_SECTION) == VersionSectionName);
+// Room for a record that later builds may lengthen; a larger section is none of ours.
+constexpr size_t MaxSectionSize = 4096;
+
 struct VersionRecord {
   char magic[MagicSize];
   uint32_t signature;
   uint16_t numbers[4];
 };
 
-// The one copy of the marker in the binary is the record itself; the reader
-// searches for the bytes of this very object, so no second copy can mislead it.
-__attribute__((section("corvenna_version"), used)) const VersionRecord kVersionRecord = {
+// The record has a section of its own, so that a reader finds it through the
+// section headers without reading the code or the debug information.
+__attribute__((section(CORVENNA_VERSION_SECTION), used)) const VersionRecord kVersionRecord = {
     {'\x7f', 'C', 'V', 'N', 'V', 'E', 'R', 'S', 'I', 'O', 'N', '\x01'},
     FixedInfoSignature,
     {CORVENNA_VERSION_MAJOR, CORVENNA_VERSION_MINOR, CORVENNA_VERSION_PATCH, CORVENNA_VERSION_TWEAK}};
 
 constexpr size_t RecordSize = MagicSize + sizeof(uint32_t) + 4 * sizeof(uint16_t);
 static_assert(sizeof(VersionRecord) == RecordSize);
-
-std::vector<char> ReadWholeFile(const std::string& fileName, bool& ok) {
-  std::ifstream file(fileName, std::ios::binary);
-  ok = static_cast<bool>(file);
-  if (!ok) return {};
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  ok = !file.bad();
-  return bytes;
-}
 
 }  // namespace
 
@@ -55,13 +50,10 @@ std::string GetLibraryFileName() {
 
 bool ReadFileVersion(const std::string& fileName, uint16_t& major, uint16_t& minor, uint16_t& release,
                      uint16_t& build) {
-  bool ok = false;
-  const std::vector<char> bytes = ReadWholeFile(fileName, ok);
-  if (!ok) return false;
-  const char* magic = kVersionRecord.magic;
-  const auto found = std::search(bytes.begin(), bytes.end(), std::boyer_moore_horspool_searcher(magic, magic + MagicSize));
-  if (found == bytes.end() || static_cast<size_t>(bytes.end() - found) < RecordSize) return false;
-  const char* record = &*found;
+  const std::optional<std::string> section = ReadElfSection(fileName, CORVENNA_VERSION_SECTION, MaxSectionSize);
+  if (!section || section->size() < RecordSize || section->compare(0, MagicSize, kVersionRecord.magic, MagicSize) != 0)
+    return false;
+  const char* record = section->data();
   uint32_t signature = 0;
   std::memcpy(&signature, record + MagicSize, sizeof signature);
   if (signature != FixedInfoSignature) return false;

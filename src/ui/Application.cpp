@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -16,10 +18,36 @@ char appName[] = "corvenna";
 char* appArgv[] = {appName, nullptr};
 
 std::unique_ptr<QApplication> ownApplication;
+// Made on the process's main thread, where every later call can use it too.
+bool ownApplicationKept = false;
+
+// At process exit every atexit handler runs first, Qt's globals and this
+// file's statics among them, and the libraries' destructor functions after
+// them; destroyed there, after Qt's globals, the application would crash the
+// exit. When the library is unloaded, its destructor functions run first,
+// while Qt is intact. So the application is destroyed by the destructor
+// function, at unload, and left to the operating system at exit.
+struct LeftAtExit {
+  ~LeftAtExit() { (void)ownApplication.release(); }
+} leftAtExit;
+
+__attribute__((destructor)) void DestroyApplicationAtUnload() { ownApplication.reset(); }
 
 bool EnvSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
+}
+
+// Qt's own event dispatcher instead of GLib's (QT_NO_GLIB, unless the host
+// set it itself): the kept application then joins no GLib main loop of the
+// host's, so nothing of it runs between calls, and events posted while a call
+// builds the dialog do not each write a wake-up to a loop nobody runs.
+std::unique_ptr<QApplication> MakeApplication() {
+  const bool chooseDispatcher = std::getenv("QT_NO_GLIB") == nullptr;
+  if (chooseDispatcher) setenv("QT_NO_GLIB", "1", 1);
+  auto application = std::make_unique<QApplication>(appArgc, appArgv);
+  if (chooseDispatcher) unsetenv("QT_NO_GLIB");
+  return application;
 }
 
 }  // namespace
@@ -35,7 +63,12 @@ void EnsureApplication() {
   if (QCoreApplication::instance() != nullptr)
     throw Exception("Cannot create the dialog: the host runs a Qt application without widgets");
   ChooseQtPlatform();
-  ownApplication = std::make_unique<QApplication>(appArgc, appArgv);
+  ownApplication = MakeApplication();
+  ownApplicationKept = gettid() == getpid();
+}
+
+void ReleaseApplication() {
+  if (!ownApplicationKept) DestroyApplication();
 }
 
 void ProcessPendingEvents() {

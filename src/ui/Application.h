@@ -1,7 +1,7 @@
 #pragma once
 // The Qt application object behind the dialogs. The host may or may not have
-// one; when it has none, the library makes its own on first use and destroys
-// it before it is unloaded.
+// one; when it has none, the library makes its own on first use and keeps it
+// for the calls after, until it is unloaded.
 
 namespace corvenna {
 
@@ -10,6 +10,12 @@ namespace corvenna {
 void EnsureApplication();
 // Dispatches every pending event of the calling thread.
 void ProcessPendingEvents();
+// Ends a call's use of the application. One that EnsureApplication made on
+// the process's main thread stays for the next calls and is destroyed when
+// the library is unloaded (never at process exit: see Application.cpp); one
+// made on another thread, which the next call's thread could not use, is
+// destroyed now. One that the host made is left alone.
+void ReleaseApplication();
 // Destroys the application made by EnsureApplication, if any; one that the
 // host made is left alone.
 void DestroyApplication();

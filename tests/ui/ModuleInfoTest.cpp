@@ -4,8 +4,13 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <vector>
 
 #include "platform/ModuleInfo.h"
+#include "support/ElfFile.h"
 #include "support/ScratchHome.h"
 
 namespace corvenna {
@@ -27,28 +32,38 @@ TEST(ModuleInfoTest, OwnFileCarriesTheBuildsVersion) {
   EXPECT_EQ(build, CORVENNA_TEST_VERSION_TWEAK);
 }
 
-TEST(ModuleInfoTest, ReadsARecordAnywhereAndRejectsFilesWithoutACompleteOne) {
+TEST(ModuleInfoTest, ReadsTheRecordFromTheVersionSectionOnly) {
   test::ScratchHome home;
+  const fs::path file = home.Root() / "module.so";
   const std::string record = VersionRecordBytes(10, 12, 0, 7);
-  struct Case {
-    const char* name;
-    std::string content;  // "-": no file at all
-    bool found;
+  const std::string code(4099, '\x01');
+  const auto elf = [&](std::vector<test::ElfSectionSpec> sections) {
+    return [&file, sections] { test::WriteElfFile(file, sections); };
   };
-  const std::string padding(4099, '\x01');
-  for (const Case& c : {
-           Case{"plain", record, true},
-           Case{"embedded", padding + record + padding, true},
-           Case{"no record", padding, false},
-           Case{"empty", "", false},
-           Case{"cut short", padding + record.substr(0, record.size() - 1), false},
-           Case{"marker without fixed info", padding + record.substr(0, 12) + std::string(12, '\0'), false},
-           Case{"missing", "-", false},
-       }) {
+  const struct {
+    const char* name;
+    std::function<void()> write;
+    bool found;
+  } cases[] = {
+      {"in its section", elf({{".text", code}, {VersionSectionName, record}, {".debug_info", code}}), true},
+      {"elsewhere in the file", elf({{".rodata", code + record + code}}), false},
+      {"no version section", elf({{".text", code}}), false},
+      {"cut short", elf({{VersionSectionName, record.substr(0, record.size() - 1)}}), false},
+      {"marker without fixed info", elf({{VersionSectionName, record.substr(0, 12) + std::string(12, '\0')}}), false},
+      {"section headers cut off",
+       [&] {
+         test::WriteElfFile(file, {{VersionSectionName, record}});
+         fs::resize_file(file, fs::file_size(file) - 1);
+       },
+       false},
+      {"the record alone, no ELF file", [&] { test::WriteFileText(file, code + record + code); }, false},
+      {"empty", [&] { test::WriteFileText(file, ""); }, false},
+      {"missing", [] {}, false},
+  };
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const fs::path file = home.Root() / "module.bin";
     fs::remove(file);
-    if (c.content != "-") test::WriteFileText(file, c.content);
+    c.write();
     uint16_t major = 1, minor = 1, release = 1, build = 1;
     EXPECT_EQ(ReadFileVersion(file.string(), major, minor, release, build), c.found);
     if (c.found) {
@@ -57,6 +72,31 @@ TEST(ModuleInfoTest, ReadsARecordAnywhereAndRejectsFilesWithoutACompleteOne) {
       EXPECT_EQ((std::array<int, 4>{major, minor, release, build}), (std::array<int, 4>{1, 1, 1, 1}));
     }
   }
+}
+
+// What the kernel counts as read by this process so far.
+uint64_t BytesReadByThisProcess() {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  uint64_t value = 0;
+  while (io >> name >> value)
+    if (name == "rchar:") return value;
+  throw std::runtime_error("/proc/self/io has no rchar");
+}
+
+// The version of a library with a gibibyte of code and debug information
+// before it costs what that of a small one costs.
+TEST(ModuleInfoTest, ReadsOnlyAFewKilobytesOfALargeFile) {
+  test::ScratchHome home;
+  const fs::path file = home.Root() / "large.so";
+  test::WriteElfFile(file, {{VersionSectionName, VersionRecordBytes(2, 1, 3, 45)}}, uint64_t{1} << 30);
+  ASSERT_GT(fs::file_size(file), uint64_t{1} << 30);
+  uint16_t major = 0, minor = 0, release = 0, build = 0;
+  const uint64_t before = BytesReadByThisProcess();
+  ASSERT_TRUE(ReadFileVersion(file.string(), major, minor, release, build));
+  const uint64_t read = BytesReadByThisProcess() - before;
+  EXPECT_EQ((std::array<int, 4>{major, minor, release, build}), (std::array<int, 4>{2, 1, 3, 45}));
+  EXPECT_LT(read, 64u * 1024u);
 }
 
 }  // namespace
