@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string_view>
+
+#include "platform/Text.h"
 
 namespace corvenna {
 namespace {
@@ -14,13 +17,9 @@ thread_local char lastError[LastErrorCapacity];
 
 // Keeps as much of the message as fits, never cutting a UTF-8 sequence.
 void KeepMessage(const char* message) noexcept {
-  size_t length = std::strlen(message);
-  if (length >= LastErrorCapacity) {
-    length = LastErrorCapacity - 1;
-    while (length > 0 && (static_cast<unsigned char>(message[length]) & 0xC0) == 0x80) --length;
-  }
-  std::memcpy(lastError, message, length);
-  lastError[length] = '\0';
+  const std::string_view kept = Utf8Left(message, LastErrorCapacity - 1);
+  std::memcpy(lastError, kept.data(), kept.size());
+  lastError[kept.size()] = '\0';
 }
 
 void Fail(const char* exportName, const char* message) noexcept {

@@ -140,15 +140,17 @@ std::vector<std::string> LibraryHost::BodiesOf(const std::string& rootName) cons
   return bodies;
 }
 
-int64_t LibraryHost::StoredBookings() const {
+int64_t LibraryHost::StoredBookings() const { return Count("SELECT COUNT(*) FROM GuestData"); }
+
+int64_t LibraryHost::Count(const std::string& sql) const {
   TDatabase database("LibraryHostCheck");
   database.SetDatabaseFileName(DatabaseFile().string());
   database.Open();
   TQuery query;
   query.SetDatabaseName(database.DatabaseName());
-  query.SQL().Add("SELECT COUNT(*) AS Bookings FROM GuestData");
+  query.SQL().Add(sql);
   query.Open();
-  return query.FieldByName("Bookings").AsInteger();
+  return query.Fields(0).AsLargeInt();
 }
 
 int OpenDescriptorsOn(const fs::path& file) {

@@ -76,6 +76,8 @@ class LibraryHost {
   // Bodies channel-sim received whose OTA root element is `rootName`.
   std::vector<std::string> BodiesOf(const std::string& rootName) const;
   int64_t StoredBookings() const;
+  // The first column of the first row of a query on the host database.
+  int64_t Count(const std::string& sql) const;
 
   ScratchHome home;
   std::unique_ptr<channelsim::ChannelSim> sim;

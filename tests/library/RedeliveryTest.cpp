@@ -68,16 +68,7 @@ class RedeliveryTest : public ::testing::Test {
     for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) outcomes.push_back(OutcomeOf(report));
     return outcomes;
   }
-  int64_t Count(const std::string& sql) {
-    TDatabase database("RedeliveryCheck");
-    database.SetDatabaseFileName(host.DatabaseFile().string());
-    database.Open();
-    TQuery query;
-    query.SetDatabaseName(database.DatabaseName());
-    query.SQL().Add(sql);
-    query.Open();
-    return query.Fields(0).AsLargeInt();
-  }
+  int64_t Count(const std::string& sql) const { return host.Count(sql); }
 
   LibraryHost host;
   LoadedLibrary library;
