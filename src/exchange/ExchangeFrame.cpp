@@ -56,8 +56,9 @@ std::string DayLogPath() { return GetMyDocumentsPath() + std::string(OtaLogSubPa
 
 void TDayLog::Closer::operator()(std::FILE* file) const { std::fclose(file); }
 
-TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFile(path, TPrivateFileMode::Append)) {
-  if (!file_) throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), std::strerror(errno)));
+TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFileForAppend(path)) {
+  if (!file_)
+    throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), PrivateFileErrorText(errno).c_str()));
 }
 
 TDayLog::~TDayLog() = default;

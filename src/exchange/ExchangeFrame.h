@@ -46,8 +46,9 @@ std::string DayLogName(TDateTime date, const TFormatSettings& settings = FormatS
 // The Documents folder + "/Quendale/OTA/" + DayLogName of today.
 std::string DayLogPath();
 
-// The day's exchange log, open for appending (created when missing) for the
-// whole run. The folder is never created: a missing one raises EOSError.
+// The day's exchange log, open for appending (created when missing, made
+// owner-only) for the whole run. The folder is never created: a missing one
+// raises EOSError, and so does a symbolic link in the log's place.
 class TDayLog {
  public:
   explicit TDayLog(const std::string& path);

@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -444,16 +443,9 @@ std::string XmlDocument::Xml() const { return Serialise(impl_->doc, pugi::encodi
 bool XmlDocument::LoadXml(const std::string& text) { return Parse(impl_->doc, text.data(), text.size()); }
 
 void XmlDocument::Save(const std::string& path) const {
-  const std::string text = Serialise(impl_->doc, FileEncodingOf(impl_->doc));
-  std::FILE* file = OpenPrivateFile(path, TPrivateFileMode::Replace);
-  bool saved = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  int error = errno;
-  if (file != nullptr && std::fclose(file) != 0 && saved) {
-    saved = false;
-    error = errno;
-  }
-  if (!saved)
-    throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(), std::strerror(error)));
+  if (!ReplacePrivateFile(path, Serialise(impl_->doc, FileEncodingOf(impl_->doc))))
+    throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(),
+                           PrivateFileErrorText(errno).c_str()));
 }
 
 bool XmlDocument::Load(const std::string& path) {

@@ -91,8 +91,8 @@ class XmlDocument {
   // document is left empty (no root element) and false is returned. A text with
   // elements nested deeper than 256 levels counts as not XML.
   bool LoadXml(const std::string& text);
-  // Writes the document to a file, replacing it (a new file is created
-  // owner-only); raises EXmlError on failure.
+  // Writes the document to a file, replacing it as ReplacePrivateFile does: a
+  // failed save leaves the old file whole. Raises EXmlError naming the path.
   void Save(const std::string& path) const;
   // Reads a file; false (and an empty document) when it is missing or not XML.
   bool Load(const std::string& path);
