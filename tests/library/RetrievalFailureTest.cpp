@@ -194,6 +194,35 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
   }
 }
 
+// The endpoint setting may carry a name and password, or a line break that
+// would start a line of its own on standard error.
+TEST_F(RetrievalFailureTest, AFailureShowsTheEndpointWithoutItsUserInfoOrItsLineBreaks) {
+  const std::pair<std::string, std::string> paths[] = {
+      {"/relayport/services", "/relayport/services"},
+      {"/relay\nport: injected", "/relay%0Aport: injected"},
+  };
+  for (const auto& [path, shownPath] : paths) {
+    SCOPED_TRACE(path);
+    LibraryHost host;
+    const std::string address = "127.0.0.1:" + std::to_string(host.sim->Port());
+    host.sim->Stop();
+    SetEndpoint("http://name:secret@" + address + path);
+    StderrCapture err;
+    EXPECT_EQ(library.BookingRetrival(0), -1);
+
+    const std::string message = library.LastError();
+    EXPECT_NE(message.find("HTTP POST to http://" + address + shownPath + " failed: "), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    const std::string written = err.Text();
+    EXPECT_NE(written.find("CorvennaBookingRetrival: " + message + "\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\nport"), std::string::npos) << written;
+    std::string files;
+    for (const auto& entry : fs::recursive_directory_iterator(host.Documents()))
+      if (entry.is_regular_file()) files += ReadFileText(entry.path());
+    for (const std::string& text : {message, written, files}) EXPECT_EQ(text.find("secret"), std::string::npos);
+  }
+}
+
 TEST_F(RetrievalFailureTest, ARetrievalThatFoundNothingReturnsZeroAndNoMessage) {
   const OfferFolder nothingUndelivered("nothing");
   LibraryHost host(true, nothingUndelivered.Path());
