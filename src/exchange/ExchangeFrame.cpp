@@ -210,6 +210,57 @@ std::string SealRequest(XmlDocument& doc) {
 
 void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
   doc.LoadXml(HttpPostXml(endpoint, wireText));
+  MaskPaymentCards(doc);
+}
+
+// ---- payment cards ------------------------------------------------------------------------
+
+namespace {
+
+// Card numbers have 12 to 19 digits; only of those are the last four kept.
+constexpr size_t ShortestCardNumber = 12;
+constexpr size_t CardNumberKeptTail = 4;
+
+using TCardMask = std::string (*)(const std::string&);
+
+std::string MaskedWhole(const std::string& text) { return std::string(Trim(text).size(), '*'); }
+
+// The number is the element's text, or that of its PlainText children where
+// it has elements inside.
+void MaskCardElement(XmlNode element, TCardMask mask) {
+  bool holdsElements = false;
+  for (XmlNode child : element.ChildNodes()) {
+    if (child.NodeType() != XmlNode::Element) continue;
+    holdsElements = true;
+    if (child.LocalName() == "PlainText") child.SetText(mask(child.Text()));
+  }
+  if (!holdsElements && !element.Text().empty()) element.SetText(mask(element.Text()));
+}
+
+void MaskCardAttribute(XmlNode card, const char* name, TCardMask mask) {
+  const std::string value = card.Attribute(name);
+  if (!value.empty()) card.SetAttribute(name, mask(value));
+}
+
+}  // namespace
+
+std::string MaskedCardNumber(const std::string& number) {
+  const std::string trimmed = Trim(number);
+  const size_t kept = trimmed.size() >= ShortestCardNumber ? CardNumberKeptTail : 0;
+  return std::string(trimmed.size() - kept, '*') + trimmed.substr(trimmed.size() - kept);
+}
+
+void MaskPaymentCards(XmlDocument& doc) {
+  for (XmlNode card : doc.GetElementsByLocalName("PaymentCard")) {
+    MaskCardAttribute(card, "CardNumber", MaskedCardNumber);
+    MaskCardAttribute(card, "SeriesCode", MaskedWhole);
+    for (XmlNode child : card.ChildNodes()) {
+      if (child.NodeType() != XmlNode::Element) continue;
+      const std::string name = child.LocalName();
+      if (name == "CardNumber") MaskCardElement(child, MaskedCardNumber);
+      if (name == "SeriesCode") MaskCardElement(child, MaskedWhole);
+    }
+  }
 }
 
 // ---- message copies and the message dialog ------------------------------------------------

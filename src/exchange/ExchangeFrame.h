@@ -149,9 +149,19 @@ XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const T
 std::string SealRequest(XmlDocument& doc);
 
 // Posts wireText to the endpoint with Content-Type "text/xml" and loads the
-// reply into the same document; a reply that is not XML leaves it without a
-// root. Raises EHttpError when no reply was obtained.
+// reply into the same document, its payment cards masked (MaskPaymentCards)
+// before any copy or log entry is made of it; a reply that is not XML leaves
+// it without a root. Raises EHttpError when no reply was obtained.
 void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
+
+// A card number as copies and log entries carry it: trimmed, every character
+// but the last four masked with '*' ("************1111"); one too short to be
+// a card number is masked whole.
+std::string MaskedCardNumber(const std::string& number);
+// Masks the number (MaskedCardNumber) and the security code (whole) of every
+// PaymentCard, each as an attribute (CardNumber, SeriesCode) or an element
+// (CardNumber/PlainText, SeriesCode/PlainText). The import reads neither.
+void MaskPaymentCards(XmlDocument& doc);
 
 // Message copies: the Documents folder + "/Quendale/Temp/" + name (asked anew
 // each time; the folder is never created).

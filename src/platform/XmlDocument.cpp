@@ -54,6 +54,11 @@ bool VisitDescendants(const pugi::xml_node& top, Visitor&& visit) {
   return true;
 }
 
+std::string_view WithoutPrefix(std::string_view name) {
+  const size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
 void AppendDescendantText(const pugi::xml_node& node, std::string& out) {
   VisitDescendants(node, [&](const pugi::xml_node& descendant, unsigned) {
     const pugi::xml_node_type type = descendant.type();
@@ -343,6 +348,8 @@ std::string XmlNode::NodeName() const {
   }
 }
 
+std::string XmlNode::LocalName() const { return std::string(WithoutPrefix(NodeName())); }
+
 std::string XmlNode::Text() const {
   pugi::xml_node node = ToPugi(handle_);
   switch (node.type()) {
@@ -432,6 +439,16 @@ std::vector<XmlNode> XmlDocument::GetElementsByTagName(const std::string& name) 
   const bool any = name == "*";
   VisitDescendants(impl_->doc, [&](const pugi::xml_node& node, unsigned) {
     if (node.type() == pugi::node_element && (any || name == node.name()))
+      found.push_back(XmlNode(node.internal_object()));
+    return true;
+  });
+  return found;
+}
+
+std::vector<XmlNode> XmlDocument::GetElementsByLocalName(const std::string& localName) const {
+  std::vector<XmlNode> found;
+  VisitDescendants(impl_->doc, [&](const pugi::xml_node& node, unsigned) {
+    if (node.type() == pugi::node_element && WithoutPrefix(node.name()) == localName)
       found.push_back(XmlNode(node.internal_object()));
     return true;
   });

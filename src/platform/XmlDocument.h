@@ -37,6 +37,8 @@ class XmlNode {
   // The full name as the document writes it ("soap:Body", "faultstring");
   // "#text", "#cdata-section", "#comment" and "#document" for those nodes.
   std::string NodeName() const;
+  // NodeName without its prefix ("Body" for "soap:Body").
+  std::string LocalName() const;
   // The text of the node and all its descendants, concatenated in document order.
   std::string Text() const;
   std::vector<XmlNode> ChildNodes() const;
@@ -75,6 +77,9 @@ class XmlDocument {
   XmlNode DocumentElement() const;
   // Every element of that full name anywhere, in document order.
   std::vector<XmlNode> GetElementsByTagName(const std::string& name) const;
+  // Every element whose name without its prefix is localName ("PaymentCard"
+  // finds "ota:PaymentCard" too), in document order.
+  std::vector<XmlNode> GetElementsByLocalName(const std::string& localName) const;
 
   // The document as text (declaration included when present).
   std::string Xml() const;

@@ -277,7 +277,7 @@ TEST(XmlDocument, NeverExpandsEntities) {
   }
 }
 
-TEST(XmlDocument, GetElementsByTagNameMatchesFullNameInDocumentOrder) {
+TEST(XmlDocument, GetElementsByNameMatchesFullOrLocalNameInDocumentOrder) {
   XmlDocument doc;
   ASSERT_TRUE(doc.LoadXml(
       "<soap:Envelope xmlns:soap=\"s\"><soap:Body><soap:Fault>"
@@ -291,6 +291,11 @@ TEST(XmlDocument, GetElementsByTagNameMatchesFullNameInDocumentOrder) {
   EXPECT_TRUE(doc.GetElementsByTagName("FaultString").empty());
   EXPECT_EQ(Names(doc.GetElementsByTagName("*")).front(), "soap:Envelope");
 
+  EXPECT_EQ(Texts(doc.GetElementsByLocalName("faultstring")), (std::vector<std::string>{"first", "prefixed", "second"}));
+  EXPECT_EQ(Names(doc.GetElementsByLocalName("Fault")), std::vector<std::string>{"soap:Fault"});
+  EXPECT_EQ(doc.GetElementsByLocalName("Fault").front().LocalName(), "Fault");
+  EXPECT_TRUE(doc.GetElementsByLocalName("soap:Fault").empty());
+  EXPECT_TRUE(doc.GetElementsByLocalName("ault").empty());
 }
 
 TEST(XmlDocument, ReadsNodesTextAndAttributesAsParsed) {
