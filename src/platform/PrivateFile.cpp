@@ -31,10 +31,6 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
-bool IsSymbolicLink(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
-}
 
 // Hidden and without the copy's extension, so that no listing of copies shows it.
 std::string TemporaryNameBeside(const std::string& path) {
@@ -42,9 +38,11 @@ std::string TemporaryNameBeside(const std::string& path) {
   return (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
 }
 
-// Whole and on the disk before the rename: the rename must never put a part in place.
-bool WriteNewFile(int fd, std::string_view text) {
-  return MakeOwnerOnly(fd) && WriteAll(fd, text) && ::fsync(fd) == 0;
+// An old file is replaced only by one that is on the disk: after a crash the
+// rename could otherwise have put an empty file in its place. Where there is
+// none, nothing can be lost, and the flush (a millisecond or more) is spared.
+bool WriteNewFile(int fd, std::string_view text, bool replacing) {
+  return MakeOwnerOnly(fd) && WriteAll(fd, text) && (!replacing || ::fsync(fd) == 0);
 }
 
 }  // namespace
@@ -62,16 +60,18 @@ std::FILE* OpenPrivateFileForAppend(const std::string& path) {
 }
 
 bool ReplacePrivateFile(const std::string& path, std::string_view text) {
+  struct stat old {};
+  const bool replacing = ::lstat(path.c_str(), &old) == 0;
   // The rename would replace a link rather than follow it; a planted one is
   // refused all the same, so that the run says what it found.
-  if (IsSymbolicLink(path)) {
+  if (replacing && S_ISLNK(old.st_mode)) {
     errno = ELOOP;
     return false;
   }
   std::string temporary = TemporaryNameBeside(path);
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool replaced = WriteNewFile(fd, text);
+  bool replaced = WriteNewFile(fd, text, replacing);
   int error = errno;
   if (::close(fd) != 0 && replaced) {
     replaced = false;
