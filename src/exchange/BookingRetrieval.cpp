@@ -5,6 +5,7 @@
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
 #include "exchange/ExchangeFrame.h"
+#include "exchange/RetrievalLock.h"
 #include "platform/Clock.h"
 #include "platform/Dataset.h"
 #include "platform/HttpRequest.h"
@@ -95,6 +96,9 @@ void SendReports(TExchangeRun& run) {
 }
 
 void RetrieveAndReport(TExchangeRun& run, bool silent) {
+  // Held from before the read: a read sent beside another run's would be
+  // offered the same undelivered reservations.
+  const TFileLock retrievalLock = LockRetrievals();
   // The read and its reports, one for every room stay, go over one connection.
   const HttpKeepAlive keepAlive;
   XmlDocument doc;
