@@ -109,10 +109,11 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
   SaveMessageCopy(doc, "ReadRQ.xml");
   LogReadRequest(run.Log(), doc, silent);
 
-  PostRequest(doc, settings.Endpoint, wireText);
+  const TPostedReply expected = PostRequest(doc, settings.Endpoint, wireText);
   DeleteMessageCopy("ResRetriveRS.xml");
   SaveMessageCopy(doc, "ResRetriveRS.xml");
   LogReadReply(run.Log(), doc, silent);
+  RequireAnswer(doc, expected);
   if (!CheckResponseErrors(doc)) {
     // A refused read ends the run quietly: nothing imported, reported or logged.
     run.Log().Clear();

@@ -12,8 +12,15 @@ struct HttpTimeouts {
   long totalSeconds = 120;
 };
 
+struct HttpReply {
+  long status = 0;  // the HTTP status code
+  std::string body;
+};
+
 // Raises EHttpError (with curl's reason and the URL) when no reply was obtained:
 // a malformed or unreachable endpoint, a TLS failure, a time-out.
+HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
+// The body of HttpPostXmlReply.
 std::string HttpPostXml(const std::string& url, const std::string& body);
 
 // While one is open, the posts of its thread keep their connection for the
@@ -28,7 +35,7 @@ class HttpKeepAlive {
   HttpKeepAlive& operator=(const HttpKeepAlive&) = delete;
 
  private:
-  friend std::string HttpPostXml(const std::string& url, const std::string& body);
+  friend HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
   struct Connection;
   std::unique_ptr<Connection> connection_;
 };
