@@ -209,11 +209,12 @@ std::string SealRequest(XmlDocument& doc) {
 
 namespace {
 
+// The OTA root under the body, as BuildRequestFrame made it.
 std::string RequestName(const XmlDocument& request) {
-  for (const XmlNode& body : request.DocumentElement().ChildNodes()) {
+  for (const XmlNode& body : request.DocumentElement().ChildElements()) {
     if (body.NodeName() != "soap:Body") continue;
-    for (const XmlNode& root : body.ChildNodes())
-      if (root.NodeType() == XmlNode::Element) return root.NodeName();
+    const std::vector<XmlNode> roots = body.ChildElements();
+    return roots.empty() ? std::string() : roots.front().NodeName();
   }
   return std::string();
 }

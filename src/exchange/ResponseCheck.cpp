@@ -53,26 +53,14 @@ bool CheckOtaErrors(const XmlDocument& doc) {
   return true;
 }
 
-std::string LocalName(const std::string& name) {
-  const size_t colon = name.find(':');
-  return colon == std::string::npos ? name : name.substr(colon + 1);
-}
-
-std::vector<XmlNode> ElementChildren(const XmlNode& node) {
-  std::vector<XmlNode> elements;
-  for (const XmlNode& child : node.ChildNodes())
-    if (child.NodeType() == XmlNode::Element) elements.push_back(child);
-  return elements;
-}
-
 // The envelope's prefix is the server's choice; the OTA element is read by its
 // full name, as the import reads the elements below it.
 bool EnvelopeHolds(const XmlDocument& doc, const std::string& responseName) {
   const XmlNode envelope = doc.DocumentElement();
-  if (LocalName(envelope.NodeName()) != "Envelope") return false;
-  for (const XmlNode& body : ElementChildren(envelope)) {
-    if (LocalName(body.NodeName()) != "Body") continue;
-    for (const XmlNode& response : ElementChildren(body))
+  if (envelope.LocalName() != "Envelope") return false;
+  for (const XmlNode& body : envelope.ChildElements()) {
+    if (body.LocalName() != "Body") continue;
+    for (const XmlNode& response : body.ChildElements())
       if (response.NodeName() == responseName) return true;
     return false;
   }

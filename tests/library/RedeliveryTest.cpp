@@ -2,24 +2,16 @@
 // it arrives. Through the exports, as the host calls them: whatever became of
 // the reports, a booking is stored once and then reported as stored.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <regex>
-#include <thread>
 
 #include "LibraryHarness.h"
 #include "data/Constants.h"
 #include "platform/Dataset.h"
 #include "support/RegistryFixture.h"
 #include "support/ScratchHome.h"
-
-extern char** environ;
 
 namespace corvenna::test {
 namespace {
@@ -123,16 +115,7 @@ TEST_F(RedeliveryTest, TheCountOfARetrievalHoldsOnlyWhatItStored) {
 // The host dies while the first report waits for its reply.
 TEST_F(RedeliveryTest, AfterTheHostWasKilledBetweenImportAndReportsNothingIsStoredTwice) {
   SetOptions([](auto& o) { o.delay = {channelsim::kReport, 60'000}; });
-  std::string program = QUENDALE_HOST_PATH, command = "retrieve";
-  char* argv[] = {program.data(), command.data(), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (host.BodiesOf("OTA_NotifReportRQ").empty() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  ASSERT_TRUE(KillHostRetrievalAtItsFirstReport(host));
   ASSERT_EQ(host.BodiesOf("OTA_NotifReportRQ").size(), 1u);
   ASSERT_EQ(host.StoredBookings(), 2);
 

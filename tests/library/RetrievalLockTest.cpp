@@ -2,25 +2,18 @@
 // timer and a click make them: each reports exactly the reservations of its
 // own reply, and one that cannot wait for the other says so.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
 #include <future>
 #include <map>
 #include <regex>
 #include <set>
-#include <thread>
 
 #include "LibraryHarness.h"
 #include "platform/DateTime.h"
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
 #include "support/ReservationXml.h"
-
-extern char** environ;
 
 namespace corvenna::test {
 namespace {
@@ -144,20 +137,10 @@ TEST(RetrievalLockTest, TheLockOfAProcessKilledMidRunDoesNotBlockTheNextRun) {
   stall.delay = {channelsim::kReport, 60'000};
   host.sim->SetOptions(stall);
 
-  std::string program = QUENDALE_HOST_PATH, command = "retrieve";
-  char* argv[] = {program.data(), command.data(), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (host.BodiesOf("OTA_NotifReportRQ").empty() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_FALSE(host.BodiesOf("OTA_NotifReportRQ").empty()) << "the first run never reached its reports";
-  TFileLock probe(LockFile(host).string());
-  EXPECT_FALSE(probe.TryLockFor(0)) << "the run does not hold its lock while it reports";
-  kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_TRUE(KillHostRetrievalAtItsFirstReport(host, [&] {
+    TFileLock probe(LockFile(host).string());
+    EXPECT_FALSE(probe.TryLockFor(0)) << "the run does not hold its lock while it reports";
+  })) << "the first run never reached its reports";
 
   host.sim->SetOptions({});
   const ProgramRun next = Host({"retrieve"});

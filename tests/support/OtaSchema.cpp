@@ -20,24 +20,12 @@ namespace {
 
 constexpr const char* kOtaNamespace = "http://www.opentravel.org/OTA/2003/05";
 
-std::string LocalName(const std::string& name) {
-  const size_t colon = name.find(':');
-  return colon == std::string::npos ? name : name.substr(colon + 1);
-}
-
-std::vector<XmlNode> ElementChildren(const XmlNode& node) {
-  std::vector<XmlNode> elements;
-  for (const XmlNode& child : node.ChildNodes())
-    if (child.NodeType() == XmlNode::Element) elements.push_back(child);
-  return elements;
-}
-
 XmlNode FindOtaElement(const XmlDocument& doc) {
   XmlNode root = doc.DocumentElement();
-  if (!root || LocalName(root.NodeName()) != "Envelope") return root;
-  for (const XmlNode& part : ElementChildren(root)) {
-    if (LocalName(part.NodeName()) != "Body") continue;
-    std::vector<XmlNode> content = ElementChildren(part);
+  if (!root || root.LocalName() != "Envelope") return root;
+  for (const XmlNode& part : root.ChildElements()) {
+    if (part.LocalName() != "Body") continue;
+    std::vector<XmlNode> content = part.ChildElements();
     return content.empty() ? XmlNode() : content.front();
   }
   return {};
@@ -46,7 +34,7 @@ XmlNode FindOtaElement(const XmlDocument& doc) {
 // Our messages hold either text or elements in an element, never both.
 void CopyInto(const XmlNode& from, XmlNode to) {
   for (const auto& [name, value] : from.Attributes()) to.SetAttribute(name, value);
-  std::vector<XmlNode> elements = ElementChildren(from);
+  std::vector<XmlNode> elements = from.ChildElements();
   if (elements.empty()) {
     if (std::string text = from.Text(); !text.empty()) to.SetText(text);
     return;
@@ -97,7 +85,7 @@ SchemaCheck ValidateOtaElement(const std::string& xml, const std::string& schema
   if (element.empty()) return {false, "no OTA element in: " + xml.substr(0, 400)};
   XmlDocument parsed;
   parsed.LoadXml(element);
-  const std::string name = schemaName.empty() ? LocalName(parsed.DocumentElement().NodeName()) : schemaName;
+  const std::string name = schemaName.empty() ? parsed.DocumentElement().LocalName() : schemaName;
   const fs::path schema = fs::path(CORVENNA_SHARED_DIR) / "ota" / "xsd" / "2011B" / (name + ".xsd");
   if (!fs::exists(schema)) return {false, "no schema " + schema.string()};
 
