@@ -9,6 +9,9 @@ std::string RetrievalLockPath(const std::string& databaseFile) { return database
 
 TFileLock LockRetrievals() {
   const TDatabase& database = DM().Quendale;
+  // Never a lock file in whatever the working folder is.
+  if (database.DatabaseFileName().empty())
+    throw EDatabaseError("The host database has no file name: no retrieval can run");
   TFileLock lock(RetrievalLockPath(database.DatabaseFileName()));
   if (!lock.TryLockFor(database.BusyTimeoutMs()))
     throw Exception(Format("Another booking retrieval is running on the host database \"%s\" and did not end "

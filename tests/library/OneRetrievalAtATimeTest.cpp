@@ -83,7 +83,7 @@ Strings ShareIds(int readNumber) {
   return ids;
 }
 
-TEST(RetrievalLockTest, TwoHostProcessesAtOnceEachReportExactlyTheirOwnReply) {
+TEST(OneRetrievalAtATimeTest, TwoHostProcessesAtOnceEachReportExactlyTheirOwnReply) {
   LibraryHost host;
   const fs::path folder = host.home.Root() / "reservations";
   fs::create_directories(folder);
@@ -115,7 +115,7 @@ TEST(RetrievalLockTest, TwoHostProcessesAtOnceEachReportExactlyTheirOwnReply) {
   EXPECT_LT(byRead[0]->lastRequest, byRead[1]->firstRequest) << "the two runs interleaved";
 }
 
-TEST(RetrievalLockTest, ARunThatFindsTheLockHeldPastTheBusyTimeOutFailsAndSendsNothing) {
+TEST(OneRetrievalAtATimeTest, ARunThatFindsTheLockHeldPastTheBusyTimeOutFailsAndSendsNothing) {
   LibraryHost host;
   TFileLock other(LockFile(host).string());
   ASSERT_TRUE(other.TryLockFor(0));
@@ -131,7 +131,7 @@ TEST(RetrievalLockTest, ARunThatFindsTheLockHeldPastTheBusyTimeOutFailsAndSendsN
   EXPECT_EQ(host.StoredBookings(), 0);
 }
 
-TEST(RetrievalLockTest, TheLockOfAProcessKilledMidRunDoesNotBlockTheNextRun) {
+TEST(OneRetrievalAtATimeTest, TheLockOfAProcessKilledMidRunDoesNotBlockTheNextRun) {
   LibraryHost host;
   channelsim::Options stall;
   stall.delay = {channelsim::kReport, 60'000};
