@@ -53,13 +53,19 @@ bool CheckOtaErrors(const XmlDocument& doc) {
   return true;
 }
 
+bool HasLocalName(const XmlNode& element, const std::string& localName) {
+  const std::string name = element.NodeName();
+  const size_t colon = name.find(':');
+  return (colon == std::string::npos ? name : name.substr(colon + 1)) == localName;
+}
+
 // The envelope's prefix is the server's choice; the OTA element is read by its
 // full name, as the import reads the elements below it.
 bool EnvelopeHolds(const XmlDocument& doc, const std::string& responseName) {
   const XmlNode envelope = doc.DocumentElement();
-  if (envelope.LocalName() != "Envelope") return false;
+  if (!HasLocalName(envelope, "Envelope")) return false;
   for (const XmlNode& body : envelope.ChildElements()) {
-    if (body.LocalName() != "Body") continue;
+    if (!HasLocalName(body, "Body")) continue;
     for (const XmlNode& response : body.ChildElements())
       if (response.NodeName() == responseName) return true;
     return false;

@@ -7,20 +7,20 @@
 
 namespace corvenna {
 
+struct HttpReply {
+  long status = 0;  // the HTTP status code
+  std::string body;
+};
+// HttpPostXml (below), with the status the reply came with.
+HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
+
 struct HttpTimeouts {
   long connectSeconds = 30;
   long totalSeconds = 120;
 };
 
-struct HttpReply {
-  long status = 0;  // the HTTP status code
-  std::string body;
-};
-
 // Raises EHttpError (with curl's reason and the URL) when no reply was obtained:
 // a malformed or unreachable endpoint, a TLS failure, a time-out.
-HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
-// The body of HttpPostXmlReply.
 std::string HttpPostXml(const std::string& url, const std::string& body);
 
 // While one is open, the posts of its thread keep their connection for the

@@ -372,12 +372,6 @@ std::vector<XmlNode> XmlNode::ChildElements() const {
   return elements;
 }
 
-std::string XmlNode::LocalName() const {
-  const std::string name = NodeName();
-  const size_t colon = name.find(':');
-  return colon == std::string::npos ? name : name.substr(colon + 1);
-}
-
 std::vector<std::pair<std::string, std::string>> XmlNode::Attributes() const {
   std::vector<std::pair<std::string, std::string>> attributes;
   for (pugi::xml_attribute attribute : ToPugi(handle_).attributes())

@@ -42,8 +42,6 @@ class XmlNode {
   std::vector<XmlNode> ChildNodes() const;
   // The child nodes that are elements.
   std::vector<XmlNode> ChildElements() const;
-  // The name without its prefix ("soap:Body" -> "Body").
-  std::string LocalName() const;
   // Attributes in document order: name as written, value.
   std::vector<std::pair<std::string, std::string>> Attributes() const;
   // Empty when absent.

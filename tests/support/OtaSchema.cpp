@@ -20,11 +20,16 @@ namespace {
 
 constexpr const char* kOtaNamespace = "http://www.opentravel.org/OTA/2003/05";
 
+std::string LocalName(const std::string& name) {
+  const size_t colon = name.find(':');
+  return colon == std::string::npos ? name : name.substr(colon + 1);
+}
+
 XmlNode FindOtaElement(const XmlDocument& doc) {
   XmlNode root = doc.DocumentElement();
-  if (!root || root.LocalName() != "Envelope") return root;
+  if (!root || LocalName(root.NodeName()) != "Envelope") return root;
   for (const XmlNode& part : root.ChildElements()) {
-    if (part.LocalName() != "Body") continue;
+    if (LocalName(part.NodeName()) != "Body") continue;
     std::vector<XmlNode> content = part.ChildElements();
     return content.empty() ? XmlNode() : content.front();
   }
@@ -85,7 +90,7 @@ SchemaCheck ValidateOtaElement(const std::string& xml, const std::string& schema
   if (element.empty()) return {false, "no OTA element in: " + xml.substr(0, 400)};
   XmlDocument parsed;
   parsed.LoadXml(element);
-  const std::string name = schemaName.empty() ? parsed.DocumentElement().LocalName() : schemaName;
+  const std::string name = schemaName.empty() ? LocalName(parsed.DocumentElement().NodeName()) : schemaName;
   const fs::path schema = fs::path(CORVENNA_SHARED_DIR) / "ota" / "xsd" / "2011B" / (name + ".xsd");
   if (!fs::exists(schema)) return {false, "no schema " + schema.string()};
 
