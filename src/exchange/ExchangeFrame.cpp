@@ -207,8 +207,34 @@ std::string SealRequest(XmlDocument& doc) {
   return wireText;
 }
 
-void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
-  doc.LoadXml(HttpPostXml(endpoint, wireText));
+namespace {
+
+// The OTA root under the body, as BuildRequestFrame made it.
+std::string RequestName(const XmlDocument& request) {
+  for (const XmlNode& body : request.DocumentElement().ChildElements()) {
+    if (body.NodeName() != "soap:Body") continue;
+    const std::vector<XmlNode> roots = body.ChildElements();
+    return roots.empty() ? std::string() : roots.front().NodeName();
+  }
+  return std::string();
+}
+
+// Each notification is answered by its own name with RS for RQ.
+std::string ResponseNameOf(const std::string& requestName) {
+  if (requestName == "OTA_ReadRQ") return "OTA_ResRetrieveRS";
+  if (requestName.size() > 2 && requestName.compare(requestName.size() - 2, 2, "RQ") == 0)
+    return requestName.substr(0, requestName.size() - 2) + "RS";
+  return requestName;
+}
+
+}  // namespace
+
+TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
+  TPostedReply expected{ResponseNameOf(RequestName(doc))};
+  HttpReply reply = HttpPostXmlReply(endpoint, wireText);
+  expected.httpStatus = reply.status;
+  doc.LoadXml(reply.body);
+  return expected;
 }
 
 // ---- message copies and the message dialog ------------------------------------------------
@@ -230,8 +256,9 @@ bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& n
   SaveMessageCopy(doc, names.requestCopy);
   run.Log().AddDocument(names.requestMarker, doc);
 
-  PostRequest(doc, run.Settings().Endpoint, wireText);
+  const TPostedReply expected = PostRequest(doc, run.Settings().Endpoint, wireText);
   DeleteMessageCopy(names.replyCopy);
+  RequireAnswer(doc, expected);
   const bool accepted = CheckResponseErrors(doc);
   SaveMessageCopy(doc, names.replyCopy);
   run.Log().AddDocument(names.replyMarker, doc);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/Errors.h"
 
@@ -157,7 +158,7 @@ void SetHttpTimeouts(HttpTimeouts value) {
   timeouts = value;
 }
 
-std::string HttpPostXml(const std::string& url, const std::string& body) {
+HttpReply HttpPostXmlReply(const std::string& url, const std::string& body) {
   InitCurlOnce();
   TPostHandle curl(openKeepAlive ? openKeepAlive->connection_->handle.get() : nullptr, url);
   HeaderList headers = MakeHeaders();
@@ -176,7 +177,11 @@ std::string HttpPostXml(const std::string& url, const std::string& body) {
                                               : std::string(curl_easy_strerror(status));
     throw EHttpError(Format("HTTP POST to %s failed: %s", url.c_str(), reason.c_str()));
   }
-  return reply.body;
+  long httpStatus = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);
+  return {httpStatus, std::move(reply.body)};
 }
+
+std::string HttpPostXml(const std::string& url, const std::string& body) { return HttpPostXmlReply(url, body).body; }
 
 }  // namespace corvenna
