@@ -67,6 +67,7 @@ struct ChannelSim::Impl {
   std::set<std::string> deliveredIndex;  // the same keys, for look-ups
   std::string logDir;
   int logCount = 0;
+  int readCount = 0;
 
   void Handle(const httplib::Request& request, httplib::Response& response);
   void WriteLog(const std::string& dir, int number, const ReceivedRequest& received);
@@ -94,12 +95,16 @@ void ChannelSim::Impl::Handle(const httplib::Request& request, httplib::Response
   std::set<std::string> deliveredKeys;
   std::string logTo;
   int logNumber = 0;
+  int readNumber = 0;
   {
     std::lock_guard lock(mutex);
     current = options;
     // Only a read asks which reservations went out; a copy per report would
     // grow with every reservation delivered.
-    if (record.rootName == "OTA_ReadRQ") deliveredKeys = deliveredIndex;
+    if (record.rootName == "OTA_ReadRQ") {
+      deliveredKeys = deliveredIndex;
+      readNumber = ++readCount;
+    }
     if (!logDir.empty()) {
       logTo = logDir;
       logNumber = ++logCount;
@@ -113,7 +118,7 @@ void ChannelSim::Impl::Handle(const httplib::Request& request, httplib::Response
     return;
   }
 
-  Answer answer = HandleMessage(request.body, current, reservationsDir, deliveredKeys);
+  Answer answer = HandleMessage(request.body, current, reservationsDir, deliveredKeys, readNumber);
   if (answer.drop) {
     DropConnection(response);
     return;

@@ -56,6 +56,11 @@ struct Options {
     unsigned kinds = kNone;
     int ms = 0;  // capped at one minute; cut short when the server stops
   } delay;
+  // 0: every read offers every undelivered reservation. N: the k-th read
+  // (counted from 1 since the server started) offers only the undelivered
+  // among the k-th N reservations of the folder, so that reads side by side
+  // get shares of their own.
+  int readShare = 0;
 };
 
 struct ReceivedRequest {

@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "OtaReplies.h"
@@ -40,13 +42,27 @@ void ParseRequest(const std::string& body, Request& request) {
 
 std::string EchoTokenOf(const Request& request) { return request.ota.attribute("EchoToken").value(); }
 
+// The reservations of the folder that a read may offer, by index.
+struct Share {
+  size_t first = 0;
+  size_t end = std::numeric_limits<size_t>::max();
+};
+
+Share ShareOf(int shareSize, int readNumber) {
+  if (shareSize <= 0 || readNumber <= 0) return {};
+  const size_t size = static_cast<size_t>(shareSize);
+  return {size * static_cast<size_t>(readNumber - 1), size * static_cast<size_t>(readNumber)};
+}
+
 std::string ReadReply(const Request& request, const std::string& reservationsDir,
-                      const std::set<std::string>& delivered) {
+                      const std::set<std::string>& delivered, Share share) {
   OtaReply reply("OTA_ResRetrieveRS", EchoTokenOf(request));
   reply.Root().append_child("Success");
   ReservationFolder folder(reservationsDir);
+  const std::vector<Reservation>& reservations = folder.Reservations();
   pugi::xml_node list;
-  for (const Reservation& reservation : folder.Reservations()) {
+  for (size_t index = share.first; index < std::min(share.end, reservations.size()); ++index) {
+    const Reservation& reservation = reservations[index];
     if (!reservation.deliveryKey.empty() && delivered.count(reservation.deliveryKey)) continue;
     if (!list) list = reply.Root().append_child("ReservationsList");
     list.append_copy(reservation.element);
@@ -81,10 +97,10 @@ Answer Fault(int status, const std::string& code, const std::string& text) {
 }
 
 Answer NormalAnswer(const Request& request, const std::string& rootName, const std::string& reservationsDir,
-                    const std::set<std::string>& delivered) {
+                    const std::set<std::string>& delivered, Share share) {
   Answer answer;
   if (rootName == "OTA_ReadRQ") {
-    answer.body = ReadReply(request, reservationsDir, delivered);
+    answer.body = ReadReply(request, reservationsDir, delivered, share);
   } else {
     answer.body = SuccessReply(ReplyNameOf(rootName), EchoTokenOf(request));
     if (rootName == "OTA_NotifReportRQ") answer.deliveredNow = KeysOfSuccessReport(request.ota);
@@ -121,11 +137,12 @@ std::string RequestRootName(const std::string& requestBody) {
 }
 
 Answer HandleMessage(const std::string& requestBody, const Options& options, const std::string& reservationsDir,
-                     const std::set<std::string>& delivered) {
+                     const std::set<std::string>& delivered, int readNumber) {
   Request request;
   ParseRequest(requestBody, request);
   const std::string rootName = request.ota ? LocalName(request.ota.name()) : std::string();
   const unsigned kind = KindOf(rootName);
+  const Share share = ShareOf(options.readShare, readNumber);
 
   Answer answer;
   if (!request.ota) {
@@ -136,7 +153,7 @@ Answer HandleMessage(const std::string& requestBody, const Options& options, con
     answer.drop = true;
   } else if (options.httpStatus.kinds & kind) {
     answer = WithStatus(options.httpStatus.status, options.httpStatus.body,
-                        NormalAnswer(request, rootName, reservationsDir, delivered));
+                        NormalAnswer(request, rootName, reservationsDir, delivered, share));
   } else if (options.nonXml.kinds & kind) {
     answer.body = options.nonXml.body;
     answer.contentType = "text/plain; charset=utf-8";
@@ -145,7 +162,7 @@ Answer HandleMessage(const std::string& requestBody, const Options& options, con
   } else if (options.otaErrors.kinds & kind) {
     answer.body = OtaErrorsReply(ReplyNameOf(rootName), EchoTokenOf(request), options.otaErrors.errors);
   } else {
-    answer = NormalAnswer(request, rootName, reservationsDir, delivered);
+    answer = NormalAnswer(request, rootName, reservationsDir, delivered, share);
   }
   answer.rootName = rootName;
   return answer;

@@ -21,8 +21,9 @@ struct Answer {
 // The switch that applies to a request of that root name, if any.
 unsigned KindOf(const std::string& rootName);
 
+// readNumber: which read this is, from 1 (Options::readShare).
 Answer HandleMessage(const std::string& requestBody, const Options& options, const std::string& reservationsDir,
-                     const std::set<std::string>& delivered);
+                     const std::set<std::string>& delivered, int readNumber = 1);
 
 // The local name of the OTA element of a request body, inside a SOAP body or bare; empty if none.
 std::string RequestRootName(const std::string& requestBody);

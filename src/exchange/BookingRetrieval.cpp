@@ -5,6 +5,7 @@
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
 #include "exchange/ExchangeFrame.h"
+#include "exchange/RetrievalLock.h"
 #include "platform/Clock.h"
 #include "platform/Dataset.h"
 #include "platform/HttpRequest.h"
@@ -95,6 +96,9 @@ void SendReports(TExchangeRun& run) {
 }
 
 void RetrieveAndReport(TExchangeRun& run, bool silent) {
+  // Held from before the read: a read sent beside another run's would be
+  // offered the same undelivered reservations.
+  const TFileLock retrievalLock = LockRetrievals();
   // The read and its reports, one for every room stay, go over one connection.
   const HttpKeepAlive keepAlive;
   XmlDocument doc;
@@ -105,10 +109,11 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
   SaveMessageCopy(doc, "ReadRQ.xml");
   LogReadRequest(run.Log(), doc, silent);
 
-  PostRequest(doc, settings.Endpoint, wireText);
+  const TPostedReply expected = PostRequest(doc, settings.Endpoint, wireText);
   DeleteMessageCopy("ResRetriveRS.xml");
   SaveMessageCopy(doc, "ResRetriveRS.xml");
   LogReadReply(run.Log(), doc, silent);
+  RequireAnswer(doc, expected);
   if (!CheckResponseErrors(doc)) {
     // A refused read ends the run quietly: nothing imported, reported or logged.
     run.Log().Clear();

@@ -21,10 +21,11 @@ extern bool SilentRun;
 // before that (its own settings, the inventory, the day log) reach the caller.
 
 // Why the last exchange run did not go through, empty when it did: the error
-// caught during the run (a reply that is not XML among them), a reply that
-// refused the request with a SOAP fault or OTA errors (of the retrieval only
-// its read reply, not a report's), or the error that ended the walk of the
-// retrieval reply. The first of them is kept.
+// caught during the run (among them a reply that is not XML or not the
+// answer, and another retrieval holding the database's retrieval lock), a
+// reply that refused the request with a SOAP fault or OTA errors (of the
+// retrieval only its read reply, not a report's), or the error that ended the
+// walk of the retrieval reply. The first of them is kept.
 extern std::string LastRunFailure;
 // LastRunFailure as the retrieval export tells it, with the count of the
 // bookings stored before the failure when there are any.

@@ -208,9 +208,35 @@ std::string SealRequest(XmlDocument& doc) {
   return wireText;
 }
 
-void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
-  doc.LoadXml(HttpPostXml(endpoint, wireText));
+namespace {
+
+// The OTA root under the body, as BuildRequestFrame made it.
+std::string RequestName(const XmlDocument& request) {
+  for (const XmlNode& body : request.DocumentElement().ChildElements()) {
+    if (body.NodeName() != "soap:Body") continue;
+    const std::vector<XmlNode> roots = body.ChildElements();
+    return roots.empty() ? std::string() : roots.front().NodeName();
+  }
+  return std::string();
+}
+
+// Each notification is answered by its own name with RS for RQ.
+std::string ResponseNameOf(const std::string& requestName) {
+  if (requestName == "OTA_ReadRQ") return "OTA_ResRetrieveRS";
+  if (requestName.size() > 2 && requestName.compare(requestName.size() - 2, 2, "RQ") == 0)
+    return requestName.substr(0, requestName.size() - 2) + "RS";
+  return requestName;
+}
+
+}  // namespace
+
+TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
+  TPostedReply expected{ResponseNameOf(RequestName(doc))};
+  HttpReply reply = HttpPostXmlReply(endpoint, wireText);
+  expected.httpStatus = reply.status;
+  doc.LoadXml(reply.body);
   MaskPaymentCards(doc);
+  return expected;
 }
 
 // ---- payment cards ------------------------------------------------------------------------
@@ -228,13 +254,10 @@ std::string MaskedWhole(const std::string& text) { return std::string(Trim(text)
 // The number is the element's text, or that of its PlainText children where
 // it has elements inside.
 void MaskCardElement(XmlNode element, TCardMask mask) {
-  bool holdsElements = false;
-  for (XmlNode child : element.ChildNodes()) {
-    if (child.NodeType() != XmlNode::Element) continue;
-    holdsElements = true;
+  const std::vector<XmlNode> children = element.ChildElements();
+  for (XmlNode child : children)
     if (child.LocalName() == "PlainText") child.SetText(mask(child.Text()));
-  }
-  if (!holdsElements && !element.Text().empty()) element.SetText(mask(element.Text()));
+  if (children.empty() && !element.Text().empty()) element.SetText(mask(element.Text()));
 }
 
 void MaskCardAttribute(XmlNode card, const char* name, TCardMask mask) {
@@ -254,8 +277,7 @@ void MaskPaymentCards(XmlDocument& doc) {
   for (XmlNode card : doc.GetElementsByLocalName("PaymentCard")) {
     MaskCardAttribute(card, "CardNumber", MaskedCardNumber);
     MaskCardAttribute(card, "SeriesCode", MaskedWhole);
-    for (XmlNode child : card.ChildNodes()) {
-      if (child.NodeType() != XmlNode::Element) continue;
+    for (XmlNode child : card.ChildElements()) {
       const std::string name = child.LocalName();
       if (name == "CardNumber") MaskCardElement(child, MaskedCardNumber);
       if (name == "SeriesCode") MaskCardElement(child, MaskedWhole);
@@ -282,8 +304,9 @@ bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& n
   SaveMessageCopy(doc, names.requestCopy);
   run.Log().AddDocument(names.requestMarker, doc);
 
-  PostRequest(doc, run.Settings().Endpoint, wireText);
+  const TPostedReply expected = PostRequest(doc, run.Settings().Endpoint, wireText);
   DeleteMessageCopy(names.replyCopy);
+  RequireAnswer(doc, expected);
   const bool accepted = CheckResponseErrors(doc);
   SaveMessageCopy(doc, names.replyCopy);
   run.Log().AddDocument(names.replyMarker, doc);

@@ -148,11 +148,24 @@ XmlNode BuildRequestFrame(XmlDocument& doc, const std::string& rootName, const T
 // anything, for a request holding a character that XML cannot carry.
 std::string SealRequest(XmlDocument& doc);
 
+// What the reply to a posted request must be: the OTA response its request
+// asks for, and the HTTP status the reply came with.
+struct TPostedReply {
+  std::string responseName;  // "OTA_ResRetrieveRS" for an OTA_ReadRQ, "OTA_NotifReportRS" for an OTA_NotifReportRQ
+  long httpStatus = 0;
+};
+
 // Posts wireText to the endpoint with Content-Type "text/xml" and loads the
 // reply into the same document, its payment cards masked (MaskPaymentCards)
 // before any copy or log entry is made of it; a reply that is not XML leaves
 // it without a root. Raises EHttpError when no reply was obtained.
-void PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
+TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
+
+// Raises EXmlError, as for a reply that is not XML, unless the reply is a SOAP
+// fault or a SOAP envelope whose body holds the expected response: any other
+// page (a proxy's, an empty body) is no answer, not an answer without news.
+// The message names the HTTP status when it is not 2xx.
+void RequireAnswer(const XmlDocument& doc, const TPostedReply& reply);
 
 // A card number as copies and log entries carry it: trimmed, every character
 // but the last four masked with '*' ("************1111"); one too short to be
@@ -181,7 +194,8 @@ struct TMessageNames {
 
 // Sends the request built in doc the way the updates and the reports do: the
 // request copy deleted, saved and logged; the post; the old reply copy
-// deleted, the reply checked, saved and logged. Returns the check's verdict.
+// deleted, the reply checked (RequireAnswer, then CheckResponseErrors), saved
+// and logged. Returns the check's verdict.
 bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
 
 // The exchange unit's message dialog, with one button MsgClose; shows nothing

@@ -53,7 +53,39 @@ bool CheckOtaErrors(const XmlDocument& doc) {
   return true;
 }
 
+bool HasLocalName(const XmlNode& element, const std::string& localName) {
+  const std::string name = element.NodeName();
+  const size_t colon = name.find(':');
+  return (colon == std::string::npos ? name : name.substr(colon + 1)) == localName;
+}
+
+// The envelope's prefix is the server's choice; the OTA element is read by its
+// full name, as the import reads the elements below it.
+bool EnvelopeHolds(const XmlDocument& doc, const std::string& responseName) {
+  const XmlNode envelope = doc.DocumentElement();
+  if (!HasLocalName(envelope, "Envelope")) return false;
+  for (const XmlNode& body : envelope.ChildElements()) {
+    if (!HasLocalName(body, "Body")) continue;
+    for (const XmlNode& response : body.ChildElements())
+      if (response.NodeName() == responseName) return true;
+    return false;
+  }
+  return false;
+}
+
+bool IsSuccessStatus(long status) { return status >= 200 && status < 300; }
+
 }  // namespace
+
+void RequireAnswer(const XmlDocument& doc, const TPostedReply& reply) {
+  std::string faultText;
+  const bool xml = !doc.DocumentElement().IsNull();
+  if (xml && (FindSoapFault(doc, faultText) || EnvelopeHolds(doc, reply.responseName))) return;
+  const std::string what = xml ? "not an " + reply.responseName : "not an XML document";
+  if (!IsSuccessStatus(reply.httpStatus))
+    throw EXmlError(Format("HTTP %ld: the reply is %s", reply.httpStatus, what.c_str()));
+  throw EXmlError("The reply is " + what);
+}
 
 bool CheckResponseErrors(const XmlDocument& Doc) {
   if (Doc.DocumentElement().IsNull()) throw EXmlError("The reply is not an XML document");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/Errors.h"
 
@@ -191,7 +192,7 @@ void SetHttpTimeouts(HttpTimeouts value) {
   timeouts = value;
 }
 
-std::string HttpPostXml(const std::string& url, const std::string& body) {
+HttpReply HttpPostXmlReply(const std::string& url, const std::string& body) {
   InitCurlOnce();
   TPostHandle curl(openKeepAlive ? openKeepAlive->connection_->handle.get() : nullptr, url);
   HeaderList headers = MakeHeaders();
@@ -210,7 +211,11 @@ std::string HttpPostXml(const std::string& url, const std::string& body) {
                                               : std::string(curl_easy_strerror(status));
     throw EHttpError(Format("HTTP POST to %s failed: %s", DisplayedUrl(url).c_str(), reason.c_str()));
   }
-  return reply.body;
+  long httpStatus = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);
+  return {httpStatus, std::move(reply.body)};
 }
+
+std::string HttpPostXml(const std::string& url, const std::string& body) { return HttpPostXmlReply(url, body).body; }
 
 }  // namespace corvenna

@@ -8,6 +8,13 @@
 
 namespace corvenna {
 
+struct HttpReply {
+  long status = 0;  // the HTTP status code
+  std::string body;
+};
+// HttpPostXml (below), with the status the reply came with.
+HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
+
 struct HttpTimeouts {
   long connectSeconds = 30;
   long totalSeconds = 120;
@@ -35,7 +42,7 @@ class HttpKeepAlive {
   HttpKeepAlive& operator=(const HttpKeepAlive&) = delete;
 
  private:
-  friend std::string HttpPostXml(const std::string& url, const std::string& body);
+  friend HttpReply HttpPostXmlReply(const std::string& url, const std::string& body);
   struct Connection;
   std::unique_ptr<Connection> connection_;
 };

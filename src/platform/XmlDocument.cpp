@@ -371,6 +371,13 @@ std::vector<XmlNode> XmlNode::ChildNodes() const {
   return children;
 }
 
+std::vector<XmlNode> XmlNode::ChildElements() const {
+  std::vector<XmlNode> elements;
+  for (pugi::xml_node child = ToPugi(handle_).first_child(); child; child = child.next_sibling())
+    if (child.type() == pugi::node_element) elements.push_back(XmlNode(child.internal_object()));
+  return elements;
+}
+
 std::vector<std::pair<std::string, std::string>> XmlNode::Attributes() const {
   std::vector<std::pair<std::string, std::string>> attributes;
   for (pugi::xml_attribute attribute : ToPugi(handle_).attributes())

@@ -42,6 +42,8 @@ class XmlNode {
   // The text of the node and all its descendants, concatenated in document order.
   std::string Text() const;
   std::vector<XmlNode> ChildNodes() const;
+  // The child nodes that are elements.
+  std::vector<XmlNode> ChildElements() const;
   // Attributes in document order: name as written, value.
   std::vector<std::pair<std::string, std::string>> Attributes() const;
   // Empty when absent.

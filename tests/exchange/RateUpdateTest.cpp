@@ -134,6 +134,22 @@ TEST_F(RateUpdateRun, FaultDialogFollowsTheSilentSwitchTheCallerLeft) {
   }
 }
 
+TEST_F(RateUpdateRun, APageInPlaceOfTheAnswerFailsTheRunAndLeavesNoReplyCopy) {
+  SeedRatedHotel();
+  fx.WriteCredentials();
+  for (const long status : {200L, 500L}) {
+    SCOPED_TRACE(status);
+    channelsim::Options options;
+    options.httpStatus = {channelsim::kRate, static_cast<int>(status), "<html><body>Proxy sign-in</body></html>"};
+    fx.sim->SetOptions(options);
+    EXPECT_EQ(RateUpdate("EUR", kFrom, kTo), 0);
+    EXPECT_EQ(LastRunFailure, std::string(status == 200 ? "The reply is" : "HTTP 500: the reply is") +
+                                  " not an OTA_HotelRateAmountNotifRS");
+    EXPECT_FALSE(fx.CopyExists("RateAmountNotifRS.xml"));
+    EXPECT_TRUE(fx.DayLog().empty());
+  }
+}
+
 // What the dialog hands over, and the codes of the ticked types, go into the
 // request: one that XML cannot carry stops the run before anything is sent.
 TEST_F(RateUpdateRun, ACodeXmlCannotCarryIsNamedAndNothingIsSent) {

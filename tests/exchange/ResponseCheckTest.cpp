@@ -7,6 +7,7 @@
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
 #include "exchange/CorvennaMessages.h"
+#include "exchange/ExchangeFrame.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "platform/XmlDocument.h"
@@ -137,6 +138,56 @@ TEST_F(ResponseCheck, ReplyThatIsNoXmlRaisesBeforeWritingAnything) {
   EXPECT_EQ(ErrorMsg(), "earlier fault");
   EXPECT_TRUE(HasError());
   EXPECT_TRUE(messages.tasks.empty());
+}
+
+// Only a SOAP fault or an envelope around the response asked for is an
+// answer; anything else fails as a reply that is not XML does.
+TEST_F(ResponseCheck, AnAnswerIsAFaultOrAnEnvelopeAroundTheExpectedResponse) {
+  const std::string ota = " xmlns=\"http://www.opentravel.org/OTA/2003/05\"";
+  const struct {
+    const char* what;
+    std::string xml;
+    long status;
+    std::string says;  // empty: it is an answer
+  } cases[] = {
+      {"the response", Envelope("<OTA_NotifReportRS" + ota + "><Success/></OTA_NotifReportRS>"), 200, ""},
+      {"the response with OTA errors",
+       Envelope("<OTA_NotifReportRS" + ota + "><Errors><Error Type=\"3\">x</Error></Errors></OTA_NotifReportRS>"),
+       200, ""},
+      {"another envelope prefix, after a comment",
+       "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"><SOAP-ENV:Header/>"
+       "<SOAP-ENV:Body><!-- ok --><OTA_NotifReportRS" + ota + "/></SOAP-ENV:Body></SOAP-ENV:Envelope>",
+       202, ""},
+      {"a SOAP fault with HTTP 500", Envelope(kFault), 500, ""},
+      {"a page", "<html><body>Sign in</body></html>", 200, "The reply is not an OTA_NotifReportRS"},
+      {"a page with a redirect", "<html><body>Moved</body></html>", 302,
+       "HTTP 302: the reply is not an OTA_NotifReportRS"},
+      {"the response outside an envelope", "<OTA_NotifReportRS" + ota + "><Success/></OTA_NotifReportRS>", 200,
+       "The reply is not an OTA_NotifReportRS"},
+      {"the response with a prefix the import does not read",
+       Envelope("<o:OTA_NotifReportRS xmlns:o=\"http://www.opentravel.org/OTA/2003/05\"/>"), 200,
+       "The reply is not an OTA_NotifReportRS"},
+      {"another response", Envelope("<OTA_ResRetrieveRS" + ota + "><Success/></OTA_ResRetrieveRS>"), 200,
+       "The reply is not an OTA_NotifReportRS"},
+      {"an empty body", Envelope(""), 200, "The reply is not an OTA_NotifReportRS"},
+      {"no XML with HTTP 504", "Gateway Timeout", 504, "HTTP 504: the reply is not an XML document"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    XmlDocument doc;
+    doc.LoadXml(c.xml);
+    const TPostedReply reply{"OTA_NotifReportRS", c.status};
+    if (c.says.empty()) {
+      EXPECT_NO_THROW(RequireAnswer(doc, reply));
+      continue;
+    }
+    try {
+      RequireAnswer(doc, reply);
+      ADD_FAILURE() << "taken as an answer";
+    } catch (const EXmlError& error) {
+      EXPECT_EQ(std::string(error.what()), c.says);
+    }
+  }
 }
 
 TEST_F(ResponseCheck, PublicFaultAndErrorReplies) {

@@ -3,12 +3,15 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
 
 #include "data/Constants.h"
 #include "platform/Dataset.h"
@@ -162,6 +165,22 @@ int OpenDescriptorsOn(const fs::path& file) {
     if (!error && link.rfind(target, 0) == 0) ++count;
   }
   return count;
+}
+
+bool KillHostRetrievalAtItsFirstReport(const LibraryHost& host, const std::function<void()>& meanwhile) {
+  std::string program = QUENDALE_HOST_PATH, command = "retrieve";
+  char* argv[] = {program.data(), command.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (host.BodiesOf("OTA_NotifReportRQ").empty() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const bool reporting = !host.BodiesOf("OTA_NotifReportRQ").empty();
+  if (reporting && meanwhile) meanwhile();
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return reporting;
 }
 
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv) {

@@ -3,6 +3,7 @@
 // as the host loads it, a hotel in a scratch home with channel-sim serving
 // reservations, a capture of standard error, and running a program.
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -86,6 +87,11 @@ class LibraryHost {
 // Open file descriptors of this process that refer to `file` or to the
 // journal files beside it.
 int OpenDescriptorsOn(const std::filesystem::path& file);
+
+// Starts `quendale-host retrieve`, waits (up to a minute) until channel-sim has
+// received its first report, runs `meanwhile`, then kills the program with
+// SIGKILL. False when no report arrived.
+bool KillHostRetrievalAtItsFirstReport(const LibraryHost& host, const std::function<void()>& meanwhile = {});
 
 struct ProgramRun {
   int exitCode = -1;

@@ -19,8 +19,6 @@
 #include "support/RegistryFixture.h"
 #include "support/ScratchHome.h"
 
-extern char** environ;
-
 namespace corvenna::test {
 namespace {
 
@@ -123,16 +121,7 @@ TEST_F(RedeliveryTest, TheCountOfARetrievalHoldsOnlyWhatItStored) {
 // The host dies while the first report waits for its reply.
 TEST_F(RedeliveryTest, AfterTheHostWasKilledBetweenImportAndReportsNothingIsStoredTwice) {
   SetOptions([](auto& o) { o.delay = {channelsim::kReport, 60'000}; });
-  std::string program = QUENDALE_HOST_PATH, command = "retrieve";
-  char* argv[] = {program.data(), command.data(), nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (host.BodiesOf("OTA_NotifReportRQ").empty() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  ASSERT_TRUE(KillHostRetrievalAtItsFirstReport(host));
   ASSERT_EQ(host.BodiesOf("OTA_NotifReportRQ").size(), 1u);
   ASSERT_EQ(host.StoredBookings(), 2);
 

@@ -143,6 +143,16 @@ TEST_F(ChannelSimTest, SuccessReportMarksDeliveredAndErrorReportDoesNot) {
   EXPECT_EQ(KeysOf(Post(ReadRequest())).size(), 3u);
 }
 
+TEST_F(ChannelSimTest, AReadShareGivesEachReadTheUndeliveredOfItsOwnSlice) {
+  Options options;
+  options.readShare = 2;
+  sim.SetOptions(options);
+  Post(SuccessReport("CM-5001"));
+  EXPECT_EQ(KeysOf(Post(ReadRequest())), Keys{"CM-5002"});
+  EXPECT_EQ(KeysOf(Post(ReadRequest())), Keys{"CM-5003"});
+  EXPECT_TRUE(KeysOf(Post(ReadRequest())).empty());
+}
+
 TEST_F(ChannelSimTest, ReadsTheFolderAnewForEveryRead) {
   const fs::path folder = home.Root() / "reservations";
   fs::create_directories(folder);

@@ -25,19 +25,12 @@ std::string LocalName(const std::string& name) {
   return colon == std::string::npos ? name : name.substr(colon + 1);
 }
 
-std::vector<XmlNode> ElementChildren(const XmlNode& node) {
-  std::vector<XmlNode> elements;
-  for (const XmlNode& child : node.ChildNodes())
-    if (child.NodeType() == XmlNode::Element) elements.push_back(child);
-  return elements;
-}
-
 XmlNode FindOtaElement(const XmlDocument& doc) {
   XmlNode root = doc.DocumentElement();
   if (!root || LocalName(root.NodeName()) != "Envelope") return root;
-  for (const XmlNode& part : ElementChildren(root)) {
+  for (const XmlNode& part : root.ChildElements()) {
     if (LocalName(part.NodeName()) != "Body") continue;
-    std::vector<XmlNode> content = ElementChildren(part);
+    std::vector<XmlNode> content = part.ChildElements();
     return content.empty() ? XmlNode() : content.front();
   }
   return {};
@@ -46,7 +39,7 @@ XmlNode FindOtaElement(const XmlDocument& doc) {
 // Our messages hold either text or elements in an element, never both.
 void CopyInto(const XmlNode& from, XmlNode to) {
   for (const auto& [name, value] : from.Attributes()) to.SetAttribute(name, value);
-  std::vector<XmlNode> elements = ElementChildren(from);
+  std::vector<XmlNode> elements = from.ChildElements();
   if (elements.empty()) {
     if (std::string text = from.Text(); !text.empty()) to.SetText(text);
     return;

@@ -14,6 +14,7 @@
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
+#include "exchange/RetrievalLock.h"
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 #include "support/ExchangeFixture.h"
@@ -471,6 +472,19 @@ TEST_F(DialogSendTest, FailedExchangeListsItsCopiesThenReportsTheFailureAndKeeps
   EXPECT_EQ(Caption(dialog.btnCancel), "Cancel");
   EXPECT_EQ(ReadPassword(), "typed pw");
   EXPECT_TRUE(ReadSavePassword());
+}
+
+TEST_F(DialogSendTest, RetrievalWhileAnotherRunsWaitsOnlyTheBusyTimeOutThenReportsTheFailure) {
+  DialogFor(Retrieval);
+  DM().Quendale.SetBusyTimeoutMs(100);
+  TFileLock other(RetrievalLockPath(DM().Quendale.DatabaseFileName()));
+  ASSERT_TRUE(other.TryLockFor(0));
+  Send();
+
+  ASSERT_FALSE(messages_.tasks.empty());
+  EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
+  EXPECT_TRUE(Contains(LastRunFailure, "Another booking retrieval is running")) << LastRunFailure;
+  EXPECT_TRUE(ReceivedRoots().empty());
 }
 
 TEST_F(DialogSendTest, DateButtonsTakeTheCalendarsDateWhetherChosenOrCancelled) {
