@@ -56,8 +56,9 @@ std::string DayLogPath() { return GetMyDocumentsPath() + std::string(OtaLogSubPa
 
 void TDayLog::Closer::operator()(std::FILE* file) const { std::fclose(file); }
 
-TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFile(path, TPrivateFileMode::Append)) {
-  if (!file_) throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), std::strerror(errno)));
+TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFileForAppend(path)) {
+  if (!file_)
+    throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), PrivateFileErrorText(errno).c_str()));
 }
 
 TDayLog::~TDayLog() = default;
@@ -234,7 +235,54 @@ TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const st
   HttpReply reply = HttpPostXmlReply(endpoint, wireText);
   expected.httpStatus = reply.status;
   doc.LoadXml(reply.body);
+  MaskPaymentCards(doc);
   return expected;
+}
+
+// ---- payment cards ------------------------------------------------------------------------
+
+namespace {
+
+// Card numbers have 12 to 19 digits; only of those are the last four kept.
+constexpr size_t ShortestCardNumber = 12;
+constexpr size_t CardNumberKeptTail = 4;
+
+using TCardMask = std::string (*)(const std::string&);
+
+std::string MaskedWhole(const std::string& text) { return std::string(Trim(text).size(), '*'); }
+
+// The number is the element's text, or that of its PlainText children where
+// it has elements inside.
+void MaskCardElement(XmlNode element, TCardMask mask) {
+  const std::vector<XmlNode> children = element.ChildElements();
+  for (XmlNode child : children)
+    if (child.LocalName() == "PlainText") child.SetText(mask(child.Text()));
+  if (children.empty() && !element.Text().empty()) element.SetText(mask(element.Text()));
+}
+
+void MaskCardAttribute(XmlNode card, const char* name, TCardMask mask) {
+  const std::string value = card.Attribute(name);
+  if (!value.empty()) card.SetAttribute(name, mask(value));
+}
+
+}  // namespace
+
+std::string MaskedCardNumber(const std::string& number) {
+  const std::string trimmed = Trim(number);
+  const size_t kept = trimmed.size() >= ShortestCardNumber ? CardNumberKeptTail : 0;
+  return std::string(trimmed.size() - kept, '*') + trimmed.substr(trimmed.size() - kept);
+}
+
+void MaskPaymentCards(XmlDocument& doc) {
+  for (XmlNode card : doc.GetElementsByLocalName("PaymentCard")) {
+    MaskCardAttribute(card, "CardNumber", MaskedCardNumber);
+    MaskCardAttribute(card, "SeriesCode", MaskedWhole);
+    for (XmlNode child : card.ChildElements()) {
+      const std::string name = child.LocalName();
+      if (name == "CardNumber") MaskCardElement(child, MaskedCardNumber);
+      if (name == "SeriesCode") MaskCardElement(child, MaskedWhole);
+    }
+  }
 }
 
 // ---- message copies and the message dialog ------------------------------------------------

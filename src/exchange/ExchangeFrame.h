@@ -46,8 +46,9 @@ std::string DayLogName(TDateTime date, const TFormatSettings& settings = FormatS
 // The Documents folder + "/Quendale/OTA/" + DayLogName of today.
 std::string DayLogPath();
 
-// The day's exchange log, open for appending (created when missing) for the
-// whole run. The folder is never created: a missing one raises EOSError.
+// The day's exchange log, open for appending (created when missing, made
+// owner-only) for the whole run. The folder is never created: a missing one
+// raises EOSError, and so does a symbolic link in the log's place.
 class TDayLog {
  public:
   explicit TDayLog(const std::string& path);
@@ -155,8 +156,9 @@ struct TPostedReply {
 };
 
 // Posts wireText to the endpoint with Content-Type "text/xml" and loads the
-// reply into the same document; a reply that is not XML leaves it without a
-// root. Raises EHttpError when no reply was obtained.
+// reply into the same document, its payment cards masked (MaskPaymentCards)
+// before any copy or log entry is made of it; a reply that is not XML leaves
+// it without a root. Raises EHttpError when no reply was obtained.
 TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
 
 // Raises EXmlError, as for a reply that is not XML, unless the reply is a SOAP
@@ -164,6 +166,15 @@ TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const st
 // page (a proxy's, an empty body) is no answer, not an answer without news.
 // The message names the HTTP status when it is not 2xx.
 void RequireAnswer(const XmlDocument& doc, const TPostedReply& reply);
+
+// A card number as copies and log entries carry it: trimmed, every character
+// but the last four masked with '*' ("************1111"); one too short to be
+// a card number is masked whole.
+std::string MaskedCardNumber(const std::string& number);
+// Masks the number (MaskedCardNumber) and the security code (whole) of every
+// PaymentCard, each as an attribute (CardNumber, SeriesCode) or an element
+// (CardNumber/PlainText, SeriesCode/PlainText). The import reads neither.
+void MaskPaymentCards(XmlDocument& doc);
 
 // Message copies: the Documents folder + "/Quendale/Temp/" + name (asked anew
 // each time; the folder is never created).

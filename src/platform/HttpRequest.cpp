@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -72,6 +73,23 @@ size_t AppendReply(char* data, size_t size, size_t count, void* userdata) {
   return bytes;
 }
 
+// After "scheme://"; without a scheme, curl takes the text for a host and
+// what follows it, and a "://" further on is part of the path.
+size_t AuthorityStart(std::string_view url) {
+  const size_t schemeEnd = url.find("://");
+  return schemeEnd != std::string_view::npos && url.find('/') == schemeEnd + 1 ? schemeEnd + 3 : 0;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || code == 0x7f)
+      out += Format("%%%02X", code);
+    else
+      out += c;
+  }
+}
+
 void Set(CURL* handle, CURLoption option, auto value) {
   if (CURLcode status = curl_easy_setopt(handle, option, value); status != CURLE_OK)
     throw EHttpError(Format("Could not set up the HTTP request: %s", curl_easy_strerror(status)));
@@ -89,7 +107,7 @@ class TPostHandle {
   TPostHandle(CURL* kept, const std::string& url) {
     if (!kept) own_.reset(curl_easy_init());
     handle_ = kept ? kept : own_.get();
-    if (!handle_) throw EHttpError(Format("Could not create an HTTP request for %s", url.c_str()));
+    if (!handle_) throw EHttpError("Could not create an HTTP request for " + DisplayedUrl(url));
   }
   ~TPostHandle() {
     if (!own_) curl_easy_reset(handle_);
@@ -144,6 +162,22 @@ HttpKeepAlive::~HttpKeepAlive() {
   if (openKeepAlive == this) openKeepAlive = nullptr;
 }
 
+std::string DisplayedUrl(std::string_view url) {
+  const size_t authorityStart = AuthorityStart(url);
+  // A '?' or '#' in a password would end the authority for a parser; the
+  // first '/' is taken as its end, so that no part of a password is shown.
+  const size_t authorityEnd = std::min(url.find('/', authorityStart), url.size());
+  const size_t at = url.substr(0, authorityEnd).rfind('@');
+  std::string shown;
+  if (at == std::string_view::npos || at < authorityStart) {
+    AppendEscaped(shown, url);
+  } else {
+    AppendEscaped(shown, url.substr(0, authorityStart));
+    AppendEscaped(shown, url.substr(at + 1));
+  }
+  return shown;
+}
+
 HttpTimeouts GetHttpTimeouts() {
   std::lock_guard lock(timeoutsMutex);
   return timeouts;
@@ -175,7 +209,7 @@ HttpReply HttpPostXmlReply(const std::string& url, const std::string& body) {
     const std::string reason = reply.tooLarge ? Format("the reply exceeds %zu bytes", kMaxReplyBytes)
                                : *errorText   ? std::string(errorText)
                                               : std::string(curl_easy_strerror(status));
-    throw EHttpError(Format("HTTP POST to %s failed: %s", url.c_str(), reason.c_str()));
+    throw EHttpError(Format("HTTP POST to %s failed: %s", DisplayedUrl(url).c_str(), reason.c_str()));
   }
   long httpStatus = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &httpStatus);

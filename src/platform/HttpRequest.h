@@ -4,6 +4,7 @@
 // and a total time-out. The reply body is returned whatever the status.
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace corvenna {
 
@@ -19,9 +20,15 @@ struct HttpTimeouts {
   long totalSeconds = 120;
 };
 
-// Raises EHttpError (with curl's reason and the URL) when no reply was obtained:
-// a malformed or unreachable endpoint, a TLS failure, a time-out.
+// Raises EHttpError (with curl's reason and the URL as DisplayedUrl shows it)
+// when no reply was obtained: a malformed or unreachable endpoint, a TLS
+// failure, a time-out.
 std::string HttpPostXml(const std::string& url, const std::string& body);
+
+// The URL as every message and log shows it: without its user-info part
+// ("name:secret@"), and with each control character percent-encoded, so that
+// neither a password nor a line break of the setting reaches them.
+std::string DisplayedUrl(std::string_view url);
 
 // While one is open, the posts of its thread keep their connection for the
 // next post to the same server instead of opening one each; a server that has

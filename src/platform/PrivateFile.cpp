@@ -1,24 +1,96 @@
 #include "platform/PrivateFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 namespace corvenna {
+namespace {
 
-std::FILE* OpenPrivateFile(const std::string& path, TPrivateFileMode mode) {
-  const bool append = mode == TPrivateFileMode::Append;
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-  const int fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
+constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
+
+// A file someone else owns keeps its mode: we may not change it.
+bool MakeOwnerOnly(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return false;
+  if (status.st_uid != ::geteuid() || (status.st_mode & 07777) == kOwnerOnly) return true;
+  return ::fchmod(fd, kOwnerOnly) == 0;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+
+// Hidden and without the copy's extension, so that no listing of copies shows it.
+std::string TemporaryNameBeside(const std::string& path) {
+  const std::filesystem::path file(path);
+  return (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+}
+
+// An old file is replaced only by one that is on the disk: after a crash the
+// rename could otherwise have put an empty file in its place. Where there is
+// none, nothing can be lost, and the flush (a millisecond or more) is spared.
+bool WriteNewFile(int fd, std::string_view text, bool replacing) {
+  return MakeOwnerOnly(fd) && WriteAll(fd, text) && (!replacing || ::fsync(fd) == 0);
+}
+
+}  // namespace
+
+std::FILE* OpenPrivateFileForAppend(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, kOwnerOnly);
   if (fd < 0) return nullptr;
-  std::FILE* file = ::fdopen(fd, append ? "ab" : "wb");
+  std::FILE* file = MakeOwnerOnly(fd) ? ::fdopen(fd, "ab") : nullptr;
   if (file == nullptr) {
     const int error = errno;
     ::close(fd);
     errno = error;
   }
   return file;
+}
+
+bool ReplacePrivateFile(const std::string& path, std::string_view text) {
+  struct stat old {};
+  const bool replacing = ::lstat(path.c_str(), &old) == 0;
+  // The rename would replace a link rather than follow it; a planted one is
+  // refused all the same, so that the run says what it found.
+  if (replacing && S_ISLNK(old.st_mode)) {
+    errno = ELOOP;
+    return false;
+  }
+  std::string temporary = TemporaryNameBeside(path);
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool replaced = WriteNewFile(fd, text, replacing);
+  int error = errno;
+  if (::close(fd) != 0 && replaced) {
+    replaced = false;
+    error = errno;
+  }
+  if (replaced && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    replaced = false;
+    error = errno;
+  }
+  if (!replaced) {
+    ::unlink(temporary.c_str());
+    errno = error;
+  }
+  return replaced;
+}
+
+std::string PrivateFileErrorText(int error) {
+  if (error == ELOOP) return "it is a symbolic link, and no file is written through one";
+  return std::strerror(error);
 }
 
 }  // namespace corvenna

@@ -1,18 +1,27 @@
 #pragma once
 // Files that hold guests' names, addresses and e-mails (the message copies,
-// the day logs): a missing one is created owner-only, 0600, like the registry
-// store. An existing file keeps its mode.
+// the day logs): each ends owner-only, 0600, whatever the umask and whatever
+// mode an earlier version left it at, unless someone else owns it. None is
+// ever written through a symbolic link: a planted one could send the guests'
+// data anywhere.
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace corvenna {
 
-enum class TPrivateFileMode {
-  Replace,  // as fopen's "wb": emptied first
-  Append,   // as fopen's "ab"
-};
+// Opens the file for appending, created when missing; nullptr with errno set
+// when it cannot (ELOOP for a symbolic link).
+std::FILE* OpenPrivateFileForAppend(const std::string& path);
 
-// Opens the file for writing; nullptr with errno set when it cannot.
-std::FILE* OpenPrivateFile(const std::string& path, TPrivateFileMode mode);
+// Makes text the file's whole content: it is written into a new file beside
+// it, which is renamed over it once whole, so that the file holds its old
+// content or the new one, never a part. False with errno set when it cannot
+// (ELOOP for a symbolic link, which is left as it is); the file is then
+// untouched and nothing is left beside it.
+bool ReplacePrivateFile(const std::string& path, std::string_view text);
+
+// The reason for a failure of the two above, for a message.
+std::string PrivateFileErrorText(int error);
 
 }  // namespace corvenna

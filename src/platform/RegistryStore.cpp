@@ -37,6 +37,15 @@ void CreateEmptyFile(const std::string& path) {
   if (fd >= 0) close(fd);
 }
 
+// The store holds the password: one an earlier version left readable by
+// others ends owner-only, as a new one is created. Someone else's keeps its mode.
+void MakeOwnerOnly(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || info.st_uid != geteuid() || (info.st_mode & 07777) == 0600) return;
+  if (chmod(path.c_str(), 0600) != 0)
+    Fail(path, Format("cannot make the file owner-only: %s", std::strerror(errno)));
+}
+
 void PrepareForWriting(const std::string& path) {
   const auto folder = std::filesystem::path(path).parent_path();
   switch (InspectStoreFile(path)) {
@@ -44,6 +53,7 @@ void PrepareForWriting(const std::string& path) {
       Fail(path, "the file is not a registry store");
     case TStoreFileState::Database:
       if (!CanWrite(path) || !CanWrite(folder.string())) Fail(path, "the file cannot be written");
+      MakeOwnerOnly(path);
       return;
     case TStoreFileState::Missing:
       MakeFolders(folder, path);

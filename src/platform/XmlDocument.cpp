@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -53,6 +52,11 @@ bool VisitDescendants(const pugi::xml_node& top, Visitor&& visit) {
     node = node.next_sibling();
   }
   return true;
+}
+
+std::string_view WithoutPrefix(std::string_view name) {
+  const size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
 void AppendDescendantText(const pugi::xml_node& node, std::string& out) {
@@ -344,6 +348,8 @@ std::string XmlNode::NodeName() const {
   }
 }
 
+std::string XmlNode::LocalName() const { return std::string(WithoutPrefix(NodeName())); }
+
 std::string XmlNode::Text() const {
   pugi::xml_node node = ToPugi(handle_);
   switch (node.type()) {
@@ -446,21 +452,24 @@ std::vector<XmlNode> XmlDocument::GetElementsByTagName(const std::string& name) 
   return found;
 }
 
+std::vector<XmlNode> XmlDocument::GetElementsByLocalName(const std::string& localName) const {
+  std::vector<XmlNode> found;
+  VisitDescendants(impl_->doc, [&](const pugi::xml_node& node, unsigned) {
+    if (node.type() == pugi::node_element && WithoutPrefix(node.name()) == localName)
+      found.push_back(XmlNode(node.internal_object()));
+    return true;
+  });
+  return found;
+}
+
 std::string XmlDocument::Xml() const { return Serialise(impl_->doc, pugi::encoding_utf8); }
 
 bool XmlDocument::LoadXml(const std::string& text) { return Parse(impl_->doc, text.data(), text.size()); }
 
 void XmlDocument::Save(const std::string& path) const {
-  const std::string text = Serialise(impl_->doc, FileEncodingOf(impl_->doc));
-  std::FILE* file = OpenPrivateFile(path, TPrivateFileMode::Replace);
-  bool saved = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  int error = errno;
-  if (file != nullptr && std::fclose(file) != 0 && saved) {
-    saved = false;
-    error = errno;
-  }
-  if (!saved)
-    throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(), std::strerror(error)));
+  if (!ReplacePrivateFile(path, Serialise(impl_->doc, FileEncodingOf(impl_->doc))))
+    throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(),
+                           PrivateFileErrorText(errno).c_str()));
 }
 
 bool XmlDocument::Load(const std::string& path) {

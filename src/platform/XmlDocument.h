@@ -37,6 +37,8 @@ class XmlNode {
   // The full name as the document writes it ("soap:Body", "faultstring");
   // "#text", "#cdata-section", "#comment" and "#document" for those nodes.
   std::string NodeName() const;
+  // NodeName without its prefix ("Body" for "soap:Body").
+  std::string LocalName() const;
   // The text of the node and all its descendants, concatenated in document order.
   std::string Text() const;
   std::vector<XmlNode> ChildNodes() const;
@@ -77,6 +79,9 @@ class XmlDocument {
   XmlNode DocumentElement() const;
   // Every element of that full name anywhere, in document order.
   std::vector<XmlNode> GetElementsByTagName(const std::string& name) const;
+  // Every element whose name without its prefix is localName ("PaymentCard"
+  // finds "ota:PaymentCard" too), in document order.
+  std::vector<XmlNode> GetElementsByLocalName(const std::string& localName) const;
 
   // The document as text (declaration included when present).
   std::string Xml() const;
@@ -93,8 +98,8 @@ class XmlDocument {
   // document is left empty (no root element) and false is returned. A text with
   // elements nested deeper than 256 levels counts as not XML.
   bool LoadXml(const std::string& text);
-  // Writes the document to a file, replacing it (a new file is created
-  // owner-only); raises EXmlError on failure.
+  // Writes the document to a file, replacing it as ReplacePrivateFile does: a
+  // failed save leaves the old file whole. Raises EXmlError naming the path.
   void Save(const std::string& path) const;
   // Reads a file; false (and an empty document) when it is missing or not XML.
   bool Load(const std::string& path);

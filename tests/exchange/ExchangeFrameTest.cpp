@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 #include "support/XmlOutline.h"
 
@@ -74,6 +75,68 @@ TEST(FrameRequestSeal, WireTextKeepsThePasswordWhileTheDocumentIsMasked) {
   std::string masked = before;
   masked.replace(masked.find("s3cret&<pw>"), 11, "********");
   EXPECT_EQ(test::XmlOutline(doc), masked);
+}
+
+TEST(FramePaymentCards, NumbersKeepTheirLastFourAndSecurityCodesNothingInEveryForm) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.LoadXml(
+      "<OTA_ResRetrieveRS xmlns:o=\"o\">"
+      "<PaymentCard CardCode=\"MC\" CardNumber=\"5555444433331111\" SeriesCode=\"123\" ExpireDate=\"1228\">"
+      "<CardHolderName>Jane Smith</CardHolderName></PaymentCard>"
+      "<o:PaymentCard><o:CardNumber Mask=\"xxxx1111\"><o:PlainText>\n  4444333322221111\n </o:PlainText></o:CardNumber>"
+      "<o:SeriesCode><o:PlainText>7391</o:PlainText></o:SeriesCode></o:PaymentCard>"
+      "<PaymentCard><CardNumber>4111 1111 1111 1111</CardNumber><SeriesCode>456</SeriesCode></PaymentCard>"
+      "<PaymentCard CardNumber=\"12345\" SeriesCode=\"\"/>"
+      "</OTA_ResRetrieveRS>"));
+  MaskPaymentCards(doc);
+  EXPECT_EQ(test::XmlOutline(doc),
+            "OTA_ResRetrieveRS xmlns:o=\"o\"\n"
+            "  PaymentCard CardCode=\"MC\" CardNumber=\"************1111\" SeriesCode=\"***\" ExpireDate=\"1228\"\n"
+            "    CardHolderName = \"Jane Smith\"\n"
+            "  o:PaymentCard\n"
+            "    o:CardNumber Mask=\"xxxx1111\"\n"
+            "      o:PlainText = \"************1111\"\n"
+            "    o:SeriesCode\n"
+            "      o:PlainText = \"****\"\n"
+            "  PaymentCard\n"
+            "    CardNumber = \"***************1111\"\n"
+            "    SeriesCode = \"***\"\n"
+            "  PaymentCard CardNumber=\"*****\" SeriesCode=\"\"\n");
+}
+
+// Every card number and security code of the document, as its text or attribute holds it.
+std::vector<std::string> CardValues(const XmlDocument& doc) {
+  std::vector<std::string> values;
+  for (XmlNode card : doc.GetElementsByLocalName("PaymentCard")) {
+    for (const char* name : {"CardNumber", "SeriesCode"})
+      if (!card.Attribute(name).empty()) values.push_back(card.Attribute(name));
+    for (XmlNode child : card.ChildNodes())
+      if (child.LocalName() == "CardNumber" || child.LocalName() == "SeriesCode") values.push_back(Trim(child.Text()));
+  }
+  return values;
+}
+
+TEST(FramePaymentCards, ThePublicSamplesKeepNoReadableCard) {
+  const std::filesystem::path samples = std::filesystem::path(CORVENNA_SHARED_DIR) / "ota" / "samples";
+  for (const char* sample : {"alpinebits/GuestRequests-OTA_ResRetrieveRS-reservation.xml",
+                             "official-2011B/OTA_HotelResNotifRQ2.xml", "devlabs91/OTA_HotelResNotifRQ_Reservation.xml"}) {
+    SCOPED_TRACE(sample);
+    XmlDocument doc;
+    ASSERT_TRUE(doc.Load((samples / sample).string()));
+    const std::vector<std::string> plain = CardValues(doc);
+    ASSERT_FALSE(plain.empty());
+    MaskPaymentCards(doc);
+    const std::string xml = doc.Xml();
+    for (const std::string& value : plain) {
+      if (value.size() >= 12) {
+        EXPECT_FALSE(Contains(xml, value.substr(0, 12))) << value;
+      }
+    }
+    for (const std::string& value : CardValues(doc)) {
+      const size_t masked = value.size() >= 12 ? value.size() - 4 : value.size();
+      EXPECT_EQ(value.substr(0, masked), std::string(masked, '*')) << value;
+    }
+  }
 }
 
 TEST(FrameDayLog, NameHasTwoDigitDayAndTheLocaleMonthWithoutPeriods) {

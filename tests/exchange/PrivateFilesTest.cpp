@@ -70,19 +70,56 @@ TEST_F(PrivateFiles, EveryCopyAndTheDayLogAreCreatedOwnerOnly) {
   EXPECT_EQ(ModeOf(fx.DayLogFile()), kOwnerOnly);
 }
 
-// A copy or log of an earlier version is written to as before; its mode is
-// the owner's business.
-TEST_F(PrivateFiles, FilesThatExistAlreadyKeepWorking) {
+// A copy or log of an earlier version is written to as before, and ends
+// owner-only like a new one.
+TEST_F(PrivateFiles, FilesThatExistAlreadyKeepWorkingAndEndOwnerOnly) {
   const ScopedUmask usual(022);
   test::WriteFileText(fx.TempDir() / "ReadRQ.xml", "<earlier/>");
   test::WriteFileText(fx.DayLogFile(), "earlier\r\n");
   fs::permissions(fx.TempDir() / "ReadRQ.xml", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::permissions(fx.DayLogFile(), fs::perms(0644));
 
   ASSERT_EQ(BookingRetrieval(false), 1);
 
   EXPECT_NE(fx.Copy("ReadRQ.xml").find("OTA_ReadRQ"), std::string::npos);
   EXPECT_EQ(fx.DayLog().rfind("earlier\r\n<--", 0), 0u);
-  EXPECT_EQ(ModeOf(fx.TempDir() / "ReadRQ.xml"), kOwnerOnly | fs::perms::group_read);
+  EXPECT_EQ(ModeOf(fx.TempDir() / "ReadRQ.xml"), kOwnerOnly);
+  EXPECT_EQ(ModeOf(fx.DayLogFile()), kOwnerOnly);
+}
+
+// A link planted in the place of the day log or of a copy could send the
+// guests' data anywhere: the run stops, naming the path, and writes nothing
+// through it.
+TEST_F(PrivateFiles, APlantedLinkIsRefusedNamingItsPathAndNothingIsWrittenThroughIt) {
+  const struct {
+    const char* what;
+    fs::path link;
+  } cases[] = {
+      {"the day log", fx.DayLogFile()},
+      {"the read request's copy", fx.TempDir() / "ReadRQ.xml"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path target = fx.home.Root() / "elsewhere.txt";
+    test::WriteFileText(target, "not ours\n");
+    fs::permissions(target, fs::perms(0644));
+    fs::create_symlink(target, c.link);
+
+    std::string failure;
+    try {
+      if (BookingRetrieval(false) != 1) failure = LastRunFailure;
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
+    EXPECT_NE(failure.find(c.link.string()), std::string::npos) << failure;
+    EXPECT_NE(failure.find("symbolic link"), std::string::npos) << failure;
+    EXPECT_EQ(test::ReadFileText(target), "not ours\n");
+    EXPECT_EQ(ModeOf(target), fs::perms(0644));
+    EXPECT_TRUE(fs::is_symlink(c.link));
+    EXPECT_TRUE(fx.sim->Received().empty());
+    fs::remove(c.link);
+    fs::remove(target);
+  }
 }
 
 }  // namespace

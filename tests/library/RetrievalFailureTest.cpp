@@ -156,14 +156,13 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
        [](LibraryHost& h) { return Hold(std::make_shared<WriteLock>(h.DatabaseFile())); }, "database is locked", 0},
       {"the Temp folder is missing", [](LibraryHost& h) { fs::remove_all(h.Documents() / "Quendale" / "Temp"); return Hold(); },
        "Temp/ReadRQ.xml", 0},
-      // The read request's copy is written over, not deleted first: on /dev/full
-      // every write meets a full disk.
-      {"the disk is full",
+      // The read request's copy is written over, not deleted first.
+      {"a link is planted as a copy",
        [](LibraryHost& h) {
-         fs::create_symlink("/dev/full", h.Documents() / "Quendale" / "Temp" / "ReadRQ.xml");
+         fs::create_symlink("/dev/null", h.Documents() / "Quendale" / "Temp" / "ReadRQ.xml");
          return Hold();
        },
-       "No space left on device", 0},
+       "Temp/ReadRQ.xml': it is a symbolic link", 0},
       {"the connection is refused", [](LibraryHost& h) { h.sim->Stop(); return Hold(); }, "HTTP POST to http://", 0},
       {"TLS is refused",
        [](LibraryHost& h) { SetEndpoint("https://127.0.0.1:" + std::to_string(h.sim->Port()) + "/"); return Hold(); },
@@ -192,6 +191,35 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
     ExpectFailure(returned, message, c.says, c.stored);
     EXPECT_NE(err.Text().find("CorvennaBookingRetrival: " + message), std::string::npos);
     EXPECT_EQ(host.StoredBookings(), c.stored);
+  }
+}
+
+// The endpoint setting may carry a name and password, or a line break that
+// would start a line of its own on standard error.
+TEST_F(RetrievalFailureTest, AFailureShowsTheEndpointWithoutItsUserInfoOrItsLineBreaks) {
+  const std::pair<std::string, std::string> paths[] = {
+      {"/relayport/services", "/relayport/services"},
+      {"/relay\nport: injected", "/relay%0Aport: injected"},
+  };
+  for (const auto& [path, shownPath] : paths) {
+    SCOPED_TRACE(path);
+    LibraryHost host;
+    const std::string address = "127.0.0.1:" + std::to_string(host.sim->Port());
+    host.sim->Stop();
+    SetEndpoint("http://name:secret@" + address + path);
+    StderrCapture err;
+    EXPECT_EQ(library.BookingRetrival(0), -1);
+
+    const std::string message = library.LastError();
+    EXPECT_NE(message.find("HTTP POST to http://" + address + shownPath + " failed: "), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    const std::string written = err.Text();
+    EXPECT_NE(written.find("CorvennaBookingRetrival: " + message + "\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\nport"), std::string::npos) << written;
+    std::string files;
+    for (const auto& entry : fs::recursive_directory_iterator(host.Documents()))
+      if (entry.is_regular_file()) files += ReadFileText(entry.path());
+    for (const std::string& text : {message, written, files}) EXPECT_EQ(text.find("secret"), std::string::npos);
   }
 }
 

@@ -250,6 +250,17 @@ TEST_F(RegistryTest, NewStoreIsPrivateAndInWalMode) {
   EXPECT_EQ(header[18], 2) << "write version 2 is WAL";
 }
 
+TEST_F(RegistryTest, AStoreReadableByOthersEndsPrivateWhenOpenedForWriting) {
+  test::SetString(Key, "Password", "secret");
+  fs::permissions(StoreFile(), fs::perms(0644));
+  ASSERT_TRUE(TRegistry(KEY_READ).OpenKeyReadOnly(Key));
+  EXPECT_EQ(PermissionsOf(StoreFile()), fs::perms(0644)) << "reading changes nothing";
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(Key, true)) << reg.LastError();
+  reg.WriteString("Password", "other");
+  EXPECT_EQ(PermissionsOf(StoreFile()), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // Root writes through permission bits, so a file without any write bit is what
 // plays "cannot be written" here; the store then opens read-only.
 TEST_F(RegistryTest, ReadOnlyStoreReadsButRefusesFullAccessAndWrites) {

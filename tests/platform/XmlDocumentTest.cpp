@@ -4,9 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "platform/Errors.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScratchHome.h"
 
 namespace corvenna {
@@ -70,14 +75,79 @@ TEST(XmlDocument, SavesReplacingTheFileAndLoadsItBack) {
   EXPECT_EQ(loaded.DocumentElement().NodeName(), "soap:Envelope");
 }
 
-TEST(XmlDocument, SaveCreatesAFileOnlyItsOwnerCanRead) {
+TEST(XmlDocument, ASavedFileEndsOwnerOnlyWhateverTheUmaskOrTheOldFilesMode) {
+  const struct {
+    const char* what;
+    mode_t umask;
+    std::optional<std::filesystem::perms> oldMode;
+  } cases[] = {
+      {"the usual umask", 022, std::nullopt},
+      {"a umask that takes the owner's write", 0277, std::nullopt},
+      {"an old copy readable by everybody", 022, std::filesystem::perms(0644)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchHome home;
+    const std::filesystem::path file = home.Root() / "copy.xml";
+    if (c.oldMode) {
+      WriteFileText(file, "<old/>");
+      std::filesystem::permissions(file, *c.oldMode);
+    }
+    const mode_t saved = umask(c.umask);
+    BuiltEnvelope().Save(file.string());
+    umask(saved);
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  }
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string SaveError(const XmlDocument& doc, const std::string& path) {
+  try {
+    doc.Save(path);
+  } catch (const EXmlError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// The disk fills up after the first kilobytes of a long document.
+TEST(XmlDocument, ASaveThatFailsHalfWayKeepsTheOldFileWholeAndLeavesNothingBesideIt) {
   ScratchHome home;
-  const mode_t saved = umask(022);
-  const std::filesystem::path file = home.Root() / "copy.xml";
-  BuiltEnvelope().Save(file.string());
-  umask(saved);
-  EXPECT_EQ(std::filesystem::status(file).permissions(),
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const std::filesystem::path file = home.Documents() / "ResRetriveRS.xml";
+  WriteFileText(file, "<old>whole</old>");
+  XmlDocument longer = BuiltEnvelope();
+  longer.DocumentElement().AppendElement("Long").SetText(std::string(256 * 1024, 'x'));
+
+  std::string message;
+  {
+    const test::ScopedFileSizeLimit diskFull(16 * 1024);
+    message = SaveError(longer, file.string());
+  }
+  EXPECT_NE(message.find("'" + file.string() + "'"), std::string::npos) << message;
+  EXPECT_NE(message.find(std::strerror(EFBIG)), std::string::npos) << message;
+  EXPECT_EQ(ReadFileText(file), "<old>whole</old>");
+  EXPECT_EQ(FolderEntries(home.Documents()), (std::vector<std::string>{"ResRetriveRS.xml"}));
+}
+
+TEST(XmlDocument, SaveRefusesASymbolicLinkAndWritesNothingThroughIt) {
+  ScratchHome home;
+  const std::filesystem::path target = home.Documents() / "elsewhere.txt";
+  const std::filesystem::path file = home.Documents() / "ReadRQ.xml";
+  WriteFileText(target, "not ours");
+  std::filesystem::create_symlink(target, file);
+
+  const std::string message = SaveError(BuiltEnvelope(), file.string());
+  EXPECT_NE(message.find("'" + file.string() + "': it is a symbolic link"), std::string::npos) << message;
+  EXPECT_EQ(ReadFileText(target), "not ours");
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_EQ(FolderEntries(home.Documents()), (std::vector<std::string>{"ReadRQ.xml", "elsewhere.txt"}));
 }
 
 TEST(XmlDocument, SaveIntoMissingFolderRaisesNamingThePath) {
@@ -207,7 +277,7 @@ TEST(XmlDocument, NeverExpandsEntities) {
   }
 }
 
-TEST(XmlDocument, GetElementsByTagNameMatchesFullNameInDocumentOrder) {
+TEST(XmlDocument, GetElementsByNameMatchesFullOrLocalNameInDocumentOrder) {
   XmlDocument doc;
   ASSERT_TRUE(doc.LoadXml(
       "<soap:Envelope xmlns:soap=\"s\"><soap:Body><soap:Fault>"
@@ -220,6 +290,12 @@ TEST(XmlDocument, GetElementsByTagNameMatchesFullNameInDocumentOrder) {
   EXPECT_TRUE(doc.GetElementsByTagName("Fault").empty());
   EXPECT_TRUE(doc.GetElementsByTagName("FaultString").empty());
   EXPECT_EQ(Names(doc.GetElementsByTagName("*")).front(), "soap:Envelope");
+
+  EXPECT_EQ(Texts(doc.GetElementsByLocalName("faultstring")), (std::vector<std::string>{"first", "prefixed", "second"}));
+  EXPECT_EQ(Names(doc.GetElementsByLocalName("Fault")), std::vector<std::string>{"soap:Fault"});
+  EXPECT_EQ(doc.GetElementsByLocalName("Fault").front().LocalName(), "Fault");
+  EXPECT_TRUE(doc.GetElementsByLocalName("soap:Fault").empty());
+  EXPECT_TRUE(doc.GetElementsByLocalName("ault").empty());
 }
 
 TEST(XmlDocument, ReadsNodesTextAndAttributesAsParsed) {

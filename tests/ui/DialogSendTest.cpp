@@ -411,6 +411,36 @@ TEST_F(DialogSendTest, RetrievalListsItsCopiesWithOneNumberedReportPairPerRespon
   EXPECT_EQ(Caption(dialog.btnCancel), rsClose);
 }
 
+// What of the cards of payment-cards.xml can be read in the text.
+std::vector<std::string> ReadableCardParts(const std::string& text) {
+  std::vector<std::string> readable;
+  for (const char* part : {"444433332222", "3333222211", "555544443333", "4444333311", "7391<", ">7391", "\"8462\""})
+    if (Contains(text, part)) readable.push_back(part);
+  return readable;
+}
+
+TEST_F(DialogSendTest, ARetrievalOfCardsLeavesNoReadableCardInAnyFileOrInTheMemo) {
+  fs::copy_file(fs::path(CORVENNA_TEST_DATA_DIR) / "retrieval" / "payment-cards.xml",
+                ReservationsFolder() / "payment-cards.xml");
+  TdlgCorvenna& dialog = DialogFor(Retrieval);
+  Send();
+  ASSERT_TRUE(messages_.errorBoxes.empty()) << messages_.errorBoxes.front();
+  EXPECT_EQ(DM().tblOtaResponse.RecordCount(), 2) << "both reservations are imported as before";
+
+  const std::string memo = dialog.Memo1->toPlainText().toStdString();
+  EXPECT_EQ(ReadableCardParts(memo), std::vector<std::string>{});
+  for (const char* masked : {"<PlainText>************1111</PlainText>", "<PlainText>****</PlainText>",
+                             "CardNumber=\"************1111\"", "SeriesCode=\"****\""})
+    EXPECT_TRUE(Contains(memo, masked)) << masked;
+  int files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(home_.Documents())) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    EXPECT_EQ(ReadableCardParts(ReadFileText(entry.path())), std::vector<std::string>{}) << entry.path();
+  }
+  EXPECT_GE(files, 3) << "the reply's copy, the day log and the host database at least";
+}
+
 TEST_F(DialogSendTest, CopyListingLeavesAnEmptyPlaceForAMissingOrUnreadableCopy) {
   WriteFileText(TempFolder() / "AvailNotifRQ.xml", "<?xml version=\"1.0\"?><a><b>x</b></a>");
   const std::vector<std::string> expected{
