@@ -7,8 +7,10 @@
 #include "exchange/ExchangeFrame.h"
 #include "platform/Clock.h"
 #include "platform/Dataset.h"
+#include "platform/Errors.h"
 #include "platform/HttpRequest.h"
 #include "platform/Text.h"
+#include "platform/XmlCharacters.h"
 #include "platform/XmlDocument.h"
 
 namespace corvenna {
@@ -88,10 +90,35 @@ void SendReport(TExchangeRun& run, TDataSet& row, int number) {
                   {"NotifReportRQ" + n + ".xml", "<--NotifReportRQ-->", "NotifReportRS" + n + ".xml", "<--NotifReportRS-->"});
 }
 
+// The ids a report of the row would echo. One that XML cannot carry cannot be
+// sent as received, and any other form of it would confirm an id the channel
+// manager never sent.
+bool ReportCarriesIds(TDataSet& row) {
+  const bool success = row.FieldByName("Valid").AsInteger() == ValidStored;
+  for (const char* field : {"BookingNo", "TravelID", "ResIDType", "ResIDValue"}) {
+    if (!success && field == std::string("ResIDType")) break;
+    if (!IsXmlText(row.FieldByName(field).AsString())) return false;
+  }
+  return true;
+}
+
+std::string UnreportableText(TDataSet& row) {
+  const std::string bookingNo = row.FieldByName("BookingNo").AsString();
+  return Format("Reservation %d of the reply (booking number %s) cannot be reported: its ids hold a character "
+                "that XML cannot carry",
+                ReplyPositionOf(bookingNo), EscapeNonXmlText(bookingNo).c_str());
+}
+
+// A reservation that cannot be reported fails the run but holds up no other.
 void SendReports(TExchangeRun& run) {
   TTable& responses = DM().tblOtaResponse;
   int number = 1;
-  for (responses.First(); !responses.Eof(); responses.Next()) SendReport(run, responses, number++);
+  for (responses.First(); !responses.Eof(); responses.Next()) {
+    if (ReportCarriesIds(responses))
+      SendReport(run, responses, number++);
+    else
+      run.NoteFailure(UnreportableText(responses));
+  }
 }
 
 void RetrieveAndReport(TExchangeRun& run, bool silent) {
