@@ -6,7 +6,6 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <regex>
 
 #include "LibraryHarness.h"
 #include "data/Constants.h"
@@ -63,16 +62,6 @@ std::string ReplyXml(const Strings& reservations) {
   return xml + "</ReservationsList></OTA_ResRetrieveRS></soap:Body></soap:Envelope>";
 }
 
-// "<ID> success" or "<ID> error <Code>" for one report body.
-std::string OutcomeOf(const std::string& report) {
-  static const std::regex id(R"re(<UniqueID [^>]*ID="([^"]*)")re");
-  static const std::regex code(R"re(<Error [^>]*Code="([^"]*)")re");
-  std::smatch match;
-  std::string outcome = std::regex_search(report, match, id) ? match[1].str() : "?";
-  if (std::regex_search(report, match, code)) return outcome + " error " + match[1].str();
-  return outcome + (report.find("<Success") != std::string::npos ? " success" : " ?");
-}
-
 std::string XsDateFromToday(int days) {
   const std::time_t when = std::time(nullptr) + static_cast<std::time_t>(days) * 86400;
   std::tm local{};
@@ -108,7 +97,7 @@ class ReofferedReservationTest : public ::testing::Test {
     Retrieval run;
     run.result = library.BookingRetrival(0);
     run.error = library.LastError();
-    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) run.reports.push_back(OutcomeOf(report));
+    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) run.reports.push_back(ReportOutcomeOf(report));
     return run;
   }
 
