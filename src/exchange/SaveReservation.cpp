@@ -379,11 +379,16 @@ int32_t SaveNewRoomStay(bool member) {
   return valid;
 }
 
-// The GuestCode of a booking; none when the hotel has removed it since.
-std::optional<std::string> GuestCodeOfBooking(int32_t guestId) {
+struct TStoredBooking {
+  std::string guestCode;
+  int32_t group = 0;  // its group's main booking; 0 for none
+};
+
+// A booking as it is now; none when the hotel has removed it since.
+std::optional<TStoredBooking> StoredBooking(int32_t guestId) {
   TTable& bookings = DM().tblGuestData;
   if (!bookings.Locate("GuestID", {static_cast<int64_t>(guestId)})) return std::nullopt;
-  return bookings.FieldByName("GuestCode").AsString();
+  return TStoredBooking{bookings.FieldByName("GuestCode").AsString(), bookings.FieldByName("GuestGroup").AsInteger()};
 }
 
 // A row of the version before the digest is compared on dates and room type.
@@ -396,13 +401,16 @@ bool SameStay(const TRecordedStay& recorded, const std::string& digest) {
 
 // The stored group of a booking is open again for the room stays after it, as
 // it was in the import that stored it. False when the booking is in none.
-bool TakeUpGroupOf(int32_t guestId) {
-  TTable& bookings = DM().tblGuestData;
-  if (!bookings.Locate("GuestID", {static_cast<int64_t>(guestId)})) return false;
-  const int32_t group = bookings.FieldByName("GuestGroup").AsInteger();
-  if (group == 0 || !bookings.Locate("GuestID", {static_cast<int64_t>(group)})) return false;
-  GroupMainGuestID = group;
-  Track.groupMainGuestCode = bookings.FieldByName("GuestCode").AsString();
+bool TakeUpGroupOf(int32_t guestId, const TStoredBooking& booking) {
+  if (booking.group == 0) return false;
+  std::string mainGuestCode = booking.guestCode;
+  if (booking.group != guestId) {
+    const std::optional<TStoredBooking> main = StoredBooking(booking.group);
+    if (!main) return false;
+    mainGuestCode = main->guestCode;
+  }
+  GroupMainGuestID = booking.group;
+  Track.groupMainGuestCode = mainGuestCode;
   Track.groupOfThisImport = true;
   return true;
 }
@@ -420,9 +428,9 @@ int32_t RepeatRoomStay(const TRecordedStay& recorded, bool member) {
     ++RejectedReservationCount;
     return ValidNoRoom;
   }
-  const std::optional<std::string> guestCode = GuestCodeOfBooking(recorded.guestId);
-  if (!member) TakeGuest([&] { return guestCode.value_or(std::string()); });
-  Track.prevStoredGuestID = guestCode && TakeUpGroupOf(recorded.guestId) ? recorded.guestId : 0;
+  const std::optional<TStoredBooking> booking = StoredBooking(recorded.guestId);
+  if (!member) TakeGuest([&] { return booking ? booking->guestCode : std::string(); });
+  Track.prevStoredGuestID = booking && TakeUpGroupOf(recorded.guestId, *booking) ? recorded.guestId : 0;
   ParsedStay.GuestID = IntToStr(recorded.guestId);
   return ValidStored;
 }
