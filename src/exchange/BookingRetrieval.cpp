@@ -94,12 +94,10 @@ void SendReport(TExchangeRun& run, TDataSet& row, int number) {
 // sent as received, and any other form of it would confirm an id the channel
 // manager never sent.
 bool ReportCarriesIds(TDataSet& row) {
-  const bool success = row.FieldByName("Valid").AsInteger() == ValidStored;
-  for (const char* field : {"BookingNo", "TravelID", "ResIDType", "ResIDValue"}) {
-    if (!success && field == std::string("ResIDType")) break;
-    if (!IsXmlText(row.FieldByName(field).AsString())) return false;
-  }
-  return true;
+  const auto carried = [&row](const char* field) { return IsXmlText(row.FieldByName(field).AsString()); };
+  if (!carried("BookingNo") || !carried("TravelID")) return false;
+  // Only a success names the hotel's reservation id.
+  return row.FieldByName("Valid").AsInteger() != ValidStored || (carried("ResIDType") && carried("ResIDValue"));
 }
 
 std::string UnreportableText(TDataSet& row) {
