@@ -148,6 +148,7 @@ CREATE TABLE "OtaImport" (
   "ArrivalDate" REAL DATETIME,
   "DepartureDate" REAL DATETIME,
   "RoomTypeCode" TEXT,
-  "ImportDate" REAL DATETIME
+  "ImportDate" REAL DATETIME,
+  "StayDigest" TEXT
 );
 CREATE UNIQUE INDEX "OtaImport_Key" ON "OtaImport" ("ChannelID", "TravelAgent", "TravelBookingNo", "StayNo");

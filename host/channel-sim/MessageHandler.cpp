@@ -67,7 +67,8 @@ std::string ReadReply(const Request& request, const std::string& reservationsDir
     if (!list) list = reply.Root().append_child("ReservationsList");
     list.append_copy(reservation.element);
   }
-  return reply.Text();
+  // An echo token is a GUID; the time stamp holds no character to escape.
+  return reply.TextAsWritten();
 }
 
 // The UniqueID IDs of a report that says Success and carries no Errors.

@@ -21,9 +21,9 @@ pugi::xml_node AppendEnvelopeBody(pugi::xml_document& doc) {
   return envelope.append_child("soap:Body");
 }
 
-std::string ToText(const pugi::xml_document& doc) {
+std::string ToText(const pugi::xml_document& doc, unsigned flags = 0) {
   StringWriter writer;
-  doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration | flags, pugi::encoding_utf8);
   return writer.text;
 }
 
@@ -47,6 +47,8 @@ OtaReply::OtaReply(const std::string& rootName, const std::string& echoToken) {
 }
 
 std::string OtaReply::Text() const { return ToText(doc_); }
+
+std::string OtaReply::TextAsWritten() const { return ToText(doc_, pugi::format_no_escapes); }
 
 std::string ReplyNameOf(const std::string& requestName) {
   if (requestName == "OTA_ReadRQ") return "OTA_ResRetrieveRS";

@@ -19,6 +19,9 @@ class OtaReply {
   OtaReply(const std::string& rootName, const std::string& echoToken);
   pugi::xml_node Root() const { return root_; }
   std::string Text() const;
+  // Without escaping any value: for reservations loaded as written (their
+  // references kept as text), beside values of the reply's own that need none.
+  std::string TextAsWritten() const;
 
  private:
   pugi::xml_document doc_;

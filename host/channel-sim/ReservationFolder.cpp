@@ -73,17 +73,20 @@ void StripPrefixes(pugi::xml_node element) {
 
 ReservationFolder::ReservationFolder(const std::string& dir) {
   for (const fs::path& file : XmlFilesInNameOrder(dir)) {
-    pugi::xml_document doc;
-    if (!doc.load_file(file.c_str())) {
+    // The keys are read as a report names them; the reservations are served as written.
+    pugi::xml_document doc, asWritten;
+    if (!doc.load_file(file.c_str()) ||
+        !asWritten.load_file(file.c_str(), pugi::parse_default & ~pugi::parse_escapes)) {
       std::cerr << "channel-sim: skipping " << file.string() << ": not XML\n";
       continue;
     }
-    std::vector<pugi::xml_node> found;
+    std::vector<pugi::xml_node> found, written;
     CollectHotelReservations(doc, found);
-    for (pugi::xml_node reservation : found) {
-      pugi::xml_node copy = store_.append_copy(reservation);
+    CollectHotelReservations(asWritten, written);
+    for (size_t i = 0; i < found.size() && i < written.size(); ++i) {
+      pugi::xml_node copy = store_.append_copy(written[i]);
       StripPrefixes(copy);
-      reservations_.push_back({DeliveryKeyOf(copy), copy});
+      reservations_.push_back({DeliveryKeyOf(found[i]), copy});
     }
   }
 }

@@ -12,7 +12,10 @@ struct Reservation {
   // The ID of the second UniqueID child, or of the only one; empty when it has
   // none, so such a reservation can never be marked delivered.
   std::string deliveryKey;
-  pugi::xml_node element;  // element names without prefixes
+  // Element names without prefixes; references and entities kept as written
+  // in the file, so that a reference to a character that no parser keeps
+  // (&#0;) is offered as the channel's data holds it.
+  pugi::xml_node element;
 };
 
 class ReservationFolder {

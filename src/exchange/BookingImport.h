@@ -55,9 +55,12 @@ struct TGuestDataRec {
   std::string ErrorType;
   std::string ErrorCode;
   std::string ErrorText;
+  // The stay's TimeSpan gave no End: its departure is the clear routine's "now".
+  bool DepartureUnknown = false;
 };
 
-// OtaResponse.Valid: the outcome of a reservation's first room stay.
+// OtaResponse.Valid: success when every room stay of the reservation is stored
+// (now or by an earlier import), else the first refusal among them.
 inline constexpr int32_t ValidStored = 0;
 inline constexpr int32_t ValidNoRoomType = 1;
 inline constexpr int32_t ValidNoRoom = 2;
@@ -90,13 +93,20 @@ void StartReservation();
 // Takes the reservation's identity as its own elements gave it, before the
 // save of its first room stay fills in what it lacks from earlier ones: its
 // room stays are recorded, and recognised when offered again, under it.
-void KeyReservation();
+// arrivalTime: the ArrivalTime of its own first ResGuest, as written, which
+// tells a changed re-offer from the same one.
+void KeyReservation(const std::string& arrivalTime = std::string());
+
+// The place (1, 2, ...) in the reply of the reservation that the OtaResponse
+// row of that booking number reports; 0 for none.
+int32_t ReplyPositionOf(const std::string& bookingNo);
 
 // Stores the room stay held in ParsedGuest and ParsedStay as one transaction:
 // guest, booking, group rows, occupancy, the import record and the OtaResponse
 // row are written together or not at all. A room stay that the import record
 // holds already is not stored again: it is answered as stored (Valid 0), or
-// refused (Valid 2) when its dates or room type changed. True when a booking
+// refused (Valid 2) when any value it was stored from changed. A room stay
+// without a departure is refused (Valid 2). True when a booking
 // was stored. Raises on a database failure, with the import's state as it was
 // before the call.
 bool SaveReservation();

@@ -8,8 +8,10 @@
 #include "exchange/RetrievalLock.h"
 #include "platform/Clock.h"
 #include "platform/Dataset.h"
+#include "platform/Errors.h"
 #include "platform/HttpRequest.h"
 #include "platform/Text.h"
+#include "platform/XmlCharacters.h"
 #include "platform/XmlDocument.h"
 
 namespace corvenna {
@@ -89,10 +91,33 @@ void SendReport(TExchangeRun& run, TDataSet& row, int number) {
                   {"NotifReportRQ" + n + ".xml", "<--NotifReportRQ-->", "NotifReportRS" + n + ".xml", "<--NotifReportRS-->"});
 }
 
+// The ids a report of the row would echo. One that XML cannot carry cannot be
+// sent as received, and any other form of it would confirm an id the channel
+// manager never sent.
+bool ReportCarriesIds(TDataSet& row) {
+  const auto carried = [&row](const char* field) { return IsXmlText(row.FieldByName(field).AsString()); };
+  if (!carried("BookingNo") || !carried("TravelID")) return false;
+  // Only a success names the hotel's reservation id.
+  return row.FieldByName("Valid").AsInteger() != ValidStored || (carried("ResIDType") && carried("ResIDValue"));
+}
+
+std::string UnreportableText(TDataSet& row) {
+  const std::string bookingNo = row.FieldByName("BookingNo").AsString();
+  return Format("Reservation %d of the reply (booking number %s) cannot be reported: its ids hold a character "
+                "that XML cannot carry",
+                ReplyPositionOf(bookingNo), EscapeNonXmlText(bookingNo).c_str());
+}
+
+// A reservation that cannot be reported fails the run but holds up no other.
 void SendReports(TExchangeRun& run) {
   TTable& responses = DM().tblOtaResponse;
   int number = 1;
-  for (responses.First(); !responses.Eof(); responses.Next()) SendReport(run, responses, number++);
+  for (responses.First(); !responses.Eof(); responses.Next()) {
+    if (ReportCarriesIds(responses))
+      SendReport(run, responses, number++);
+    else
+      run.NoteFailure(UnreportableText(responses));
+  }
 }
 
 void RetrieveAndReport(TExchangeRun& run, bool silent) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "data/OtaDataModule.h"
+#include "exchange/HostQuery.h"
 #include "platform/Dataset.h"
 #include "platform/Errors.h"
 
@@ -21,21 +22,8 @@ struct TNumberHint {
 TNumberHint Hint;
 int64_t LastSearchDataVersion = 0;
 
-class TLookup {
- public:
-  explicit TLookup(std::initializer_list<const char*> lines) {
-    query_.SetDatabaseName(DM().Quendale.DatabaseName());
-    for (const char* line : lines) query_.SQL().Add(line);
-  }
-  TQuery& operator*() { return query_; }
-  TQuery* operator->() { return &query_; }
-
- private:
-  TQuery query_;
-};
-
 bool GuestCodeTaken(const std::string& code) {
-  TLookup lookup({"Select 1 from GuestName", "Where GuestCode = :Code", "Limit 1"});
+  THostQuery lookup({"Select 1 from GuestName", "Where GuestCode = :Code", "Limit 1"});
   lookup->ParamByName("Code").SetAsString(code);
   lookup->Open();
   return !lookup->IsEmpty();
@@ -52,7 +40,7 @@ std::string CodePattern(size_t digits) {
 // The smallest taken number at or above `from` of the same number of digits
 // whose successor is free. Codes of one length sort as their numbers do.
 std::optional<int64_t> LastOfTakenRun(const std::string& from) {
-  TLookup run({"Select a.GuestCode from GuestName a",
+  THostQuery run({"Select a.GuestCode from GuestName a",
                "Where a.GuestCode >= :FromCode and a.GuestCode <= :TopCode",
                " and a.GuestCode glob :Pattern",
                " and not exists (Select 1 from GuestName b",

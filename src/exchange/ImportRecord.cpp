@@ -1,9 +1,10 @@
 #include "exchange/ImportRecord.h"
 
-#include <initializer_list>
-
 #include "data/OtaDataModule.h"
+#include "exchange/HostQuery.h"
 #include "platform/Dataset.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
 
 namespace corvenna {
 namespace {
@@ -18,33 +19,28 @@ constexpr const char* CreateTable =
     "  \"ArrivalDate\" REAL DATETIME,\n"
     "  \"DepartureDate\" REAL DATETIME,\n"
     "  \"RoomTypeCode\" TEXT,\n"
-    "  \"ImportDate\" REAL DATETIME\n"
+    "  \"ImportDate\" REAL DATETIME,\n"
+    "  \"StayDigest\" TEXT\n"
     ")";
+// Rows of the version before the digest keep it NULL.
+constexpr const char* AddDigestColumn = "ALTER TABLE \"OtaImport\" ADD COLUMN \"StayDigest\" TEXT";
 constexpr const char* CreateKeyIndex =
     "CREATE UNIQUE INDEX IF NOT EXISTS \"OtaImport_Key\" "
     "ON \"OtaImport\" (\"ChannelID\", \"TravelAgent\", \"TravelBookingNo\", \"StayNo\")";
 
-// A query on the host database that DM is connected to.
-class THostQuery {
- public:
-  explicit THostQuery(std::initializer_list<const char*> lines) {
-    query_.SetDatabaseName(DM().Quendale.DatabaseName());
-    for (const char* line : lines) query_.SQL().Add(line);
-    query_.Prepare();
-  }
-  TQuery& operator*() { return query_; }
-  TQuery* operator->() { return &query_; }
-
- private:
-  TQuery query_;
+struct TSchemaState {
+  bool table = false;
+  bool index = false;
+  bool digest = false;
 };
 
-int64_t CountSchemaObjects() {
-  THostQuery query({"Select count(*) as Found from sqlite_master",
-                    "Where (type = 'table' and name = 'OtaImport')",
-                    " or (type = 'index' and name = 'OtaImport_Key')"});
+TSchemaState ReadSchemaState() {
+  THostQuery query({"Select (Select count(*) from sqlite_master Where type = 'table' and name = 'OtaImport') as HasTable,",
+                    " (Select count(*) from sqlite_master Where type = 'index' and name = 'OtaImport_Key') as HasIndex,",
+                    " (Select count(*) from pragma_table_info('OtaImport') Where name = 'StayDigest') as HasDigest"});
   query->Open();
-  return query->FieldByName("Found").AsLargeInt();
+  return TSchemaState{query->FieldByName("HasTable").AsInteger() > 0, query->FieldByName("HasIndex").AsInteger() > 0,
+                      query->FieldByName("HasDigest").AsInteger() > 0};
 }
 
 // A channel id names the reservation by itself; agent and booking number
@@ -60,38 +56,59 @@ void BindKey(TQuery& query, const TStayKey& key) {
 }  // namespace
 
 void EnsureImportRecord() {
-  // Both present: nothing to write, also on a database opened read-only.
-  if (CountSchemaObjects() == 2) return;
+  // All present: nothing to write, also on a database opened read-only.
+  const TSchemaState state = ReadSchemaState();
+  if (state.table && state.index && state.digest) return;
   TTransaction transaction(DM().Quendale);
   DM().Quendale.Execute(CreateTable);
+  if (state.table && !state.digest) DM().Quendale.Execute(AddDigestColumn);
   DM().Quendale.Execute(CreateKeyIndex);
   transaction.Commit();
 }
 
+std::string StayDigest(std::initializer_list<std::string_view> values) {
+  // 64-bit FNV-1a over each value behind its length, so that no two lists
+  // of values run together into the same bytes.
+  uint64_t hash = 0xcbf29ce484222325ULL;
+  const auto add = [&hash](std::string_view bytes) {
+    for (const char c : bytes) {
+      hash ^= static_cast<unsigned char>(c);
+      hash *= 0x100000001b3ULL;
+    }
+  };
+  for (const std::string_view value : values) {
+    add(IntToStr(static_cast<int64_t>(value.size())) + ":");
+    add(value);
+  }
+  return Format("%016llx", static_cast<unsigned long long>(hash));
+}
+
 std::optional<TRecordedStay> FindRecordedStay(const TStayKey& key) {
   if (key.Empty()) return std::nullopt;
-  THostQuery query({"Select GuestID, ArrivalDate, DepartureDate, RoomTypeCode from OtaImport",
+  THostQuery query({"Select GuestID, ArrivalDate, DepartureDate, RoomTypeCode, StayDigest from OtaImport",
                     "Where ChannelID = :ChannelID and TravelAgent = :Agent",
                     " and TravelBookingNo = :BookingNo and StayNo = :StayNo"});
   BindKey(*query, key);
   query->Open();
   if (query->IsEmpty()) return std::nullopt;
+  TField& digest = query->FieldByName("StayDigest");
   return TRecordedStay{query->FieldByName("GuestID").AsInteger(), query->FieldByName("ArrivalDate").AsDateTime(),
-                       query->FieldByName("DepartureDate").AsDateTime(),
-                       query->FieldByName("RoomTypeCode").AsString()};
+                       query->FieldByName("DepartureDate").AsDateTime(), query->FieldByName("RoomTypeCode").AsString(),
+                       digest.IsNull() ? std::nullopt : std::optional<std::string>(digest.AsString())};
 }
 
 void RecordStay(const TStayKey& key, const TRecordedStay& stay, TDateTime importDate) {
   THostQuery query({"Insert into OtaImport (ChannelID, TravelAgent, TravelBookingNo, StayNo, GuestID,",
-                    " ArrivalDate, DepartureDate, RoomTypeCode, ImportDate)",
+                    " ArrivalDate, DepartureDate, RoomTypeCode, ImportDate, StayDigest)",
                     "Values (:ChannelID, :Agent, :BookingNo, :StayNo, :GuestID,",
-                    " :Arrival, :Departure, :RoomTypeCode, :ImportDate)"});
+                    " :Arrival, :Departure, :RoomTypeCode, :ImportDate, :StayDigest)"});
   BindKey(*query, key);
   query->ParamByName("GuestID").SetAsInteger(stay.guestId);
   query->ParamByName("Arrival").SetAsDateTime(stay.arrival);
   query->ParamByName("Departure").SetAsDateTime(stay.departure);
   query->ParamByName("RoomTypeCode").SetAsString(stay.roomTypeCode);
   query->ParamByName("ImportDate").SetAsDateTime(importDate);
+  query->ParamByName("StayDigest").SetAsString(stay.digest.value_or(std::string()));
   query->ExecSQL();
 }
 

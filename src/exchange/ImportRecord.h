@@ -4,8 +4,10 @@
 // reservation again until it sees a success report for it; this record is what
 // keeps a room stay stored once from being stored a second time.
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/DateTime.h"
 
@@ -30,11 +32,18 @@ struct TRecordedStay {
   TDateTime arrival = 0;
   TDateTime departure = 0;
   std::string roomTypeCode;
+  // Of every value the import took from the reply for the stay; none in a
+  // row that a version before it wrote.
+  std::optional<std::string> digest;
 };
 
-// Creates the table and its key index when the host database lacks them, so
-// that a database of an earlier version is upgraded in place.
+// Creates the table and its key index when the host database lacks them, and
+// adds the digest column to a table without it, so that a database of an
+// earlier version is upgraded in place.
 void EnsureImportRecord();
+
+// A digest of the values in that order; equal lists give equal digests.
+std::string StayDigest(std::initializer_list<std::string_view> values);
 
 // The stored room stay of that key; none for an empty key.
 std::optional<TRecordedStay> FindRecordedStay(const TStayKey& key);

@@ -52,7 +52,7 @@ void ParseRequestorID(const TNodeList& nodes) {
   WalkElements(nodes, [](const XmlNode& element) {
     if (element.NodeName() != "RequestorID") return;
     for (const auto& [name, value] : element.Attributes())
-      if (name == "ID") ParsedStay.TravelAgent = Trim(value);
+      if (name == "ID") ParsedStay.TravelAgent = TrimBlanks(value);
   });
 }
 
@@ -80,8 +80,8 @@ void ParseHotelReservationID(const TNodeList& nodes) {
   WalkElements(nodes, [](const XmlNode& element) {
     if (element.NodeName() != "HotelReservationID") return;
     for (const auto& [name, value] : element.Attributes()) {
-      if (name == "ResID_Type") ParsedStay.ResID_Type = Trim(value);
-      if (name == "ResID_Value") ParsedStay.ResID_Value = Trim(value);
+      if (name == "ResID_Type") ParsedStay.ResID_Type = TrimBlanks(value);
+      if (name == "ResID_Value") ParsedStay.ResID_Value = TrimBlanks(value);
     }
   });
 }
@@ -95,7 +95,9 @@ struct TStayDates {
 void ReadTimeSpan(const XmlNode& element, TStayDates& dates) {
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "Start") dates.start = ParsedStay.ArrivalDate = XSDateToDateTime(Trim(value));
-    if (name == "End") dates.end = ParsedStay.DepartureDate = XSDateToDateTime(Trim(value));
+    if (name != "End") continue;
+    dates.end = ParsedStay.DepartureDate = XSDateToDateTime(Trim(value));
+    ParsedStay.DepartureUnknown = false;
   }
 }
 
@@ -173,11 +175,13 @@ void ParseRoomStay(const TNodeList& nodes) {
 
 // ---- the finders, over the children of one HotelReservation ------------------------
 
+// Ids lose only their blanks: any other character is part of the id that a
+// report must name.
 void ReadUniqueID(const XmlNode& element, bool& idMet) {
   for (const auto& [name, value] : element.Attributes()) {
-    if (name == "Type") ParsedStay.TravelTypeID = Trim(value);
+    if (name == "Type") ParsedStay.TravelTypeID = TrimBlanks(value);
     if (name != "ID") continue;
-    (idMet ? ParsedStay.CorvennaID : ParsedStay.TravelBookingNo) = Trim(value);
+    (idMet ? ParsedStay.CorvennaID : ParsedStay.TravelBookingNo) = TrimBlanks(value);
     idMet = true;
   }
 }
@@ -213,6 +217,7 @@ void ParseRoomStays(const TNodeList& children) {
     if (!IsElement(child) || child.NodeName() != "RoomStays") continue;
     for (const XmlNode& stay : child.ChildNodes()) {
       if (!IsElement(stay)) continue;
+      ParsedStay.DepartureUnknown = true;
       ParseRoomStay(stay.ChildNodes());
       SaveReservation();
     }
@@ -232,6 +237,15 @@ TDateTime FirstArrivalTime(const XmlDocument& doc) {
     if (Settings.useUtc) arrival = UTCToLocalTime(arrival);
   }
   return arrival;
+}
+
+std::string OwnArrivalTime(const TNodeList& children) {
+  for (const XmlNode& child : children) {
+    if (!IsElement(child) || child.NodeName() != "ResGuests") continue;
+    for (const XmlNode& guest : child.ChildNodes())
+      if (IsElement(guest) && guest.NodeName() == "ResGuest") return Trim(guest.Attribute("ArrivalTime"));
+  }
+  return std::string();
 }
 
 std::string BookingNumberList() {
@@ -261,7 +275,7 @@ void WalkReservations(const XmlDocument& doc) {
     ParsePOSAndUniqueID(children);
     ParseResGuests(children);
     ParseResGlobalInfo(children);
-    KeyReservation();
+    KeyReservation(OwnArrivalTime(children));
     ParseRoomStays(children);
   }
   ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNewReservation, ResultText(), BookingNumberList());

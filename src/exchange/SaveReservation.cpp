@@ -3,6 +3,7 @@
 // transaction; or, for a room stay recorded before, only the outcome row.
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include "data/OtaDataCheck.h"
@@ -33,18 +34,32 @@ namespace {
 
 inline constexpr int32_t GuaranteeOfImportedBookings = 9;
 
+// What the reply gave for a whole reservation, as its first room stay held it:
+// its later room stays arrive with these cleared.
+struct TReservationValues {
+  TGuestNameRec guest;
+  std::string corvennaId, travelTypeId, travelAgent, travelBookingNo, resIdType, resIdValue;
+  std::string arrivalTime;  // of the reservation's own first ResGuest, as written
+};
+
 // What the import knows beyond the globals, so that a group is only ever
 // opened on a booking of this import and a reservation keeps one guest.
 struct TImportTrack {
   int32_t prevStoredGuestID = 0;  // booking stored for the room stay just before, in this import
+  // A group is open: opened in this import, or the stored group of a stay offered again.
   bool groupOfThisImport = false;
   std::string groupMainGuestCode;
   std::string reservationGuestCode;  // guest of the reservation's earlier room stays
   std::string reservationGivenName;
   std::string reservationFamilyName;
   TStayKey stayKey;  // the reservation's key; stayNo is that of the last room stay saved
+  int32_t reservationNo = 0;  // the reservation's place in the reply
+  TReservationValues reservation;
 };
 TImportTrack Track;
+
+// The place in the reply of the reservation each OtaResponse row reports.
+std::map<std::string, int32_t> ReplyPositions;
 
 // The settings a save works with, read once per import: nothing changes them
 // while one retrieval runs, and reading them anew for every room stay would
@@ -263,6 +278,21 @@ void AppendGroupRow(const std::string& room, int32_t bookingId) {
   groups.Post();
 }
 
+// Every value the import takes from the reply for the room stay, but for its
+// dates, which are compared by day. The room, the booking date and the
+// reply-wide arrival time are the import's own choices, or another
+// reservation's, and stay out.
+std::string DigestOfStay() {
+  const TReservationValues& r = Track.reservation;
+  const TGuestNameRec& g = r.guest;
+  const TGuestDataRec& s = ParsedStay;
+  const std::string counts = IntToStr(s.NoRooms) + " " + IntToStr(s.NoAdults) + " " + IntToStr(s.NoChildren);
+  return StayDigest({r.corvennaId, r.travelTypeId, r.travelAgent, r.travelBookingNo, r.resIdType, r.resIdValue,
+                     r.arrivalTime, g.GivenName, g.FamilyName, g.CompName, g.Address1, g.Address2, g.City, g.State,
+                     g.PhoneNumber, g.Email, g.PostCode, g.Country, s.RoomTypeCode, s.RatePlanCode, counts,
+                     IntToStr(s.RoomRateQuoted.raw), s.CurrCode, s.Notes});
+}
+
 // Returns the new booking's GuestID.
 int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool member) {
   TTable& bookings = DM().tblGuestData;
@@ -276,24 +306,34 @@ int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool
   UpdateOccupancy(bookings.FieldByName("RoomNumber").AsString(), true, bookings.FieldByName("ArrivalDate").AsDateTime(),
                   bookings.FieldByName("DepartureDate").AsDateTime());
   if (!Track.stayKey.Empty())
-    RecordStay(Track.stayKey, {bookingId, ParsedStay.ArrivalDate, ParsedStay.DepartureDate, ParsedStay.RoomTypeCode},
+    RecordStay(Track.stayKey,
+               {bookingId, ParsedStay.ArrivalDate, ParsedStay.DepartureDate, ParsedStay.RoomTypeCode, DigestOfStay()},
                Now());
   return bookingId;
 }
 
+// One row per reservation: its first room stay writes it, and the first of its
+// room stays that is refused turns it into that refusal, so that the channel
+// manager never reads success while a room of the reservation is not booked.
 void WriteOtaResponse(int32_t valid) {
+  const TReservationValues& r = Track.reservation;
   TTable& responses = DM().tblOtaResponse;
-  if (responses.Locate("BookingNo", {ParsedStay.CorvennaID}))
+  if (responses.Locate("BookingNo", {r.corvennaId})) {
+    if (valid == ValidStored || responses.FieldByName("Valid").AsInteger() != ValidStored) return;
     responses.Edit();
-  else
-    responses.Append();
-  responses.FieldByName("BookingNo").SetAsString(ParsedStay.CorvennaID);
-  responses.FieldByName("TravelID").SetAsString(ParsedStay.TravelTypeID);
+    responses.FieldByName("Valid").SetAsInteger(valid);
+    responses.Post();
+    return;
+  }
+  responses.Append();
+  responses.FieldByName("BookingNo").SetAsString(r.corvennaId);
+  responses.FieldByName("TravelID").SetAsString(r.travelTypeId);
   responses.FieldByName("GuestID").SetAsString(ParsedStay.GuestID);
-  responses.FieldByName("ResIDType").SetAsString(ParsedStay.ResID_Type);
-  responses.FieldByName("ResIDValue").SetAsString(ParsedStay.ResID_Value);
+  responses.FieldByName("ResIDType").SetAsString(r.resIdType);
+  responses.FieldByName("ResIDValue").SetAsString(r.resIdValue);
   responses.FieldByName("Valid").SetAsInteger(valid);
   responses.Post();
+  ReplyPositions.emplace(r.corvennaId, Track.reservationNo);
 }
 
 // A stay that ends on its arrival day or before it books no night. One longer
@@ -308,7 +348,7 @@ bool BookableDates(int32_t maxNoNights) {
 int32_t FindRoom(const TImportSettings& settings, std::string& room) {
   const int slot = MatchSlot(settings.slotCodes);
   if (slot == 0) return ValidNoRoomType;
-  if (!BookableDates(settings.maxNoNights)) return ValidNoRoom;
+  if (ParsedStay.DepartureUnknown || !BookableDates(settings.maxNoNights)) return ValidNoRoom;
   room = FindFreeRoom(slot, ParsedStay.ArrivalDate, ParsedStay.DepartureDate);
   return room.empty() ? ValidNoRoom : ValidStored;
 }
@@ -339,46 +379,83 @@ int32_t SaveNewRoomStay(bool member) {
   return valid;
 }
 
-// The GuestCode of a booking; none when the hotel has removed it since.
-std::optional<std::string> GuestCodeOfBooking(int32_t guestId) {
+struct TStoredBooking {
+  std::string guestCode;
+  int32_t group = 0;  // its group's main booking; 0 for none
+};
+
+// A booking as it is now; none when the hotel has removed it since.
+std::optional<TStoredBooking> StoredBooking(int32_t guestId) {
   TTable& bookings = DM().tblGuestData;
   if (!bookings.Locate("GuestID", {static_cast<int64_t>(guestId)})) return std::nullopt;
-  return bookings.FieldByName("GuestCode").AsString();
+  return TStoredBooking{bookings.FieldByName("GuestCode").AsString(), bookings.FieldByName("GuestGroup").AsInteger()};
 }
 
-bool SameStay(const TRecordedStay& recorded) {
+// A row of the version before the digest is compared on dates and room type.
+bool SameStay(const TRecordedStay& recorded, const std::string& digest) {
   const TGuestDataRec& s = ParsedStay;
-  return SameDay(recorded.arrival, s.ArrivalDate) && SameDay(recorded.departure, s.DepartureDate) &&
-         recorded.roomTypeCode == s.RoomTypeCode;
+  return !s.DepartureUnknown && SameDay(recorded.arrival, s.ArrivalDate) &&
+         SameDay(recorded.departure, s.DepartureDate) && recorded.roomTypeCode == s.RoomTypeCode &&
+         (!recorded.digest || *recorded.digest == digest);
+}
+
+// The stored group of a booking is open again for the room stays after it, as
+// it was in the import that stored it. False when the booking is in none.
+bool TakeUpGroupOf(int32_t guestId, const TStoredBooking& booking) {
+  if (booking.group == 0) return false;
+  std::string mainGuestCode = booking.guestCode;
+  if (booking.group != guestId) {
+    const std::optional<TStoredBooking> main = StoredBooking(booking.group);
+    if (!main) return false;
+    mainGuestCode = main->guestCode;
+  }
+  GroupMainGuestID = booking.group;
+  Track.groupMainGuestCode = mainGuestCode;
+  Track.groupOfThisImport = true;
+  return true;
 }
 
 // A room stay stored before is not stored again; for the room stays after it
-// it stands for the booking it repeats. One whose dates or room type differ
-// asks for a change, which an import does not make: it is refused, so that the
-// channel manager does not take it as applied.
+// it stands for the booking it repeats, and that booking's group takes them
+// in. A booking in no group heads none: a re-offer rewrites no stored row. A
+// stay that differs in any value asks for a change, which an import does not
+// make: it is refused, so that the channel manager does not take it as applied.
 int32_t RepeatRoomStay(const TRecordedStay& recorded, bool member) {
   PrevArrivalDate = ParsedStay.ArrivalDate;
-  if (!SameStay(recorded)) {
+  if (!SameStay(recorded, DigestOfStay())) {
     if (!member) CloseGroup();
     Track.prevStoredGuestID = 0;
     ++RejectedReservationCount;
     return ValidNoRoom;
   }
-  const std::optional<std::string> guestCode = GuestCodeOfBooking(recorded.guestId);
-  Track.prevStoredGuestID = guestCode ? recorded.guestId : 0;
-  if (!member) TakeGuest([&] { return guestCode.value_or(std::string()); });
+  const std::optional<TStoredBooking> booking = StoredBooking(recorded.guestId);
+  if (!member) TakeGuest([&] { return booking ? booking->guestCode : std::string(); });
+  Track.prevStoredGuestID = booking && TakeUpGroupOf(recorded.guestId, *booking) ? recorded.guestId : 0;
   ParsedStay.GuestID = IntToStr(recorded.guestId);
   return ValidStored;
 }
 
+// The reservation's own values, taken at its first room stay.
+void NoteReservationValues() {
+  const TGuestDataRec& s = ParsedStay;
+  TReservationValues& r = Track.reservation;
+  r.guest = ParsedGuest;
+  r.corvennaId = s.CorvennaID;
+  r.travelTypeId = s.TravelTypeID;
+  r.travelAgent = s.TravelAgent;
+  r.travelBookingNo = s.TravelBookingNo;
+  r.resIdType = s.ResID_Type;
+  r.resIdValue = s.ResID_Value;
+}
+
 bool SaveRoomStay() {
+  if (++Track.stayKey.stayNo == 1 || !ParsedStay.CorvennaID.empty()) NoteReservationValues();
   FillIn(ParsedStay.TravelBookingNo, LastTravelBookingNo);
   FillIn(ParsedStay.TravelAgent, LastTravelAgent);
-  ++Track.stayKey.stayNo;
   const bool member = IsGroupMember();
   const std::optional<TRecordedStay> recorded = FindRecordedStay(Track.stayKey);
   const int32_t valid = recorded ? RepeatRoomStay(*recorded, member) : SaveNewRoomStay(member);
-  if (!ParsedStay.CorvennaID.empty()) WriteOtaResponse(valid);
+  if (!Track.reservation.corvennaId.empty()) WriteOtaResponse(valid);
   ClearReservationRecord(!member);
   return !recorded && valid == ValidStored;
 }
@@ -396,6 +473,7 @@ void ClearReservationRecord(bool ClearGuest) {
   s.NoAdults = 1;
   s.NoChildren = 0;
   s.RoomRateQuoted = Currency{};
+  s.DepartureUnknown = false;
   for (std::string* text : {&s.RoomNumber, &s.RoomTypeCode, &s.RatePlanCode, &s.TravelAgent, &s.CorvennaID,
                             &s.TravelBookingNo, &s.TravelTypeID, &s.GuestID, &s.ResID_Type, &s.ResID_Value, &s.Notes,
                             &s.CurrCode, &s.ErrorType, &s.ErrorCode, &s.ErrorText})
@@ -406,6 +484,7 @@ void StartImport() {
   NewReservationCount = 0;
   RejectedReservationCount = 0;
   Track = TImportTrack{};
+  ReplyPositions.clear();
   Settings.reset();
   ForgetGuestNumberHint();
 }
@@ -416,10 +495,18 @@ void StartReservation() {
   Track.reservationGivenName.clear();
   Track.reservationFamilyName.clear();
   Track.stayKey = TStayKey{};
+  Track.reservation = TReservationValues{};
+  ++Track.reservationNo;
 }
 
-void KeyReservation() {
+void KeyReservation(const std::string& arrivalTime) {
   Track.stayKey = TStayKey{ParsedStay.CorvennaID, ParsedStay.TravelAgent, ParsedStay.TravelBookingNo, 0};
+  Track.reservation.arrivalTime = arrivalTime;
+}
+
+int32_t ReplyPositionOf(const std::string& bookingNo) {
+  const auto found = ReplyPositions.find(bookingNo);
+  return found == ReplyPositions.end() ? 0 : found->second;
 }
 
 bool SaveReservation() {
@@ -481,6 +568,7 @@ void ResetImportStateForTesting() {
   LastTravelAgent.clear();
   PrevArrivalDate = 0;
   Track = TImportTrack{};
+  ReplyPositions.clear();
   Settings.reset();
   ForgetGuestNumberHint();
 }

@@ -7,14 +7,21 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-}  // namespace
+bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string Trim(std::string_view text) {
+template <typename IsTrimmed>
+std::string TrimWhere(std::string_view text, IsTrimmed isTrimmed) {
   size_t first = 0, last = text.size();
-  while (first < last && IsControlOrBlank(text[first])) ++first;
-  while (last > first && IsControlOrBlank(text[last - 1])) --last;
+  while (first < last && isTrimmed(text[first])) ++first;
+  while (last > first && isTrimmed(text[last - 1])) --last;
   return std::string(text.substr(first, last - first));
 }
+
+}  // namespace
+
+std::string Trim(std::string_view text) { return TrimWhere(text, IsControlOrBlank); }
+
+std::string TrimBlanks(std::string_view text) { return TrimWhere(text, IsXmlBlank); }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 

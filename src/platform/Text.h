@@ -12,6 +12,9 @@ namespace corvenna {
 
 // Removes every character whose code is 32 or less from both ends.
 std::string Trim(std::string_view text);
+// Removes only the blanks of XML (space, tab, CR, LF) from both ends: a control
+// character there is part of the value, as in an id.
+std::string TrimBlanks(std::string_view text);
 
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool Contains(std::string_view text, std::string_view part);

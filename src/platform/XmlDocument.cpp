@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "platform/PrivateFile.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
+#include "platform/XmlNulReference.h"
 
 namespace corvenna {
 
@@ -163,6 +165,11 @@ bool IsAcceptableTree(const pugi::xml_document& doc) {
 }
 
 bool Parse(pugi::xml_document& doc, const void* data, size_t size) {
+  const std::optional<std::string> marked = MarkNulReferences(std::string_view(static_cast<const char*>(data), size));
+  if (marked) {
+    data = marked->data();
+    size = marked->size();
+  }
   pugi::xml_parse_result result = doc.load_buffer(data, size, kParseOptions, pugi::encoding_auto);
   if (!result || !IsWellFormedTop(doc) || !IsAcceptableTree(doc)) {
     // A failed parse keeps what was read up to the fault: an unclosed document
@@ -357,10 +364,10 @@ std::string XmlNode::Text() const {
     case pugi::node_document: {
       std::string text;
       AppendDescendantText(node, text);
-      return text;
+      return UnmarkNul(text.c_str());
     }
     case pugi::node_null: return {};
-    default: return node.value();
+    default: return UnmarkNul(node.value());
   }
 }
 
@@ -381,12 +388,12 @@ std::vector<XmlNode> XmlNode::ChildElements() const {
 std::vector<std::pair<std::string, std::string>> XmlNode::Attributes() const {
   std::vector<std::pair<std::string, std::string>> attributes;
   for (pugi::xml_attribute attribute : ToPugi(handle_).attributes())
-    attributes.emplace_back(attribute.name(), attribute.value());
+    attributes.emplace_back(attribute.name(), UnmarkNul(attribute.value()));
   return attributes;
 }
 
 std::string XmlNode::Attribute(const std::string& name) const {
-  return ToPugi(handle_).attribute(name.c_str()).value();
+  return UnmarkNul(ToPugi(handle_).attribute(name.c_str()).value());
 }
 
 XmlNode XmlNode::AppendElement(const std::string& name) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <regex>
 #include <stdexcept>
 #include <thread>
 
@@ -220,6 +221,15 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::
   fs::remove(err, ignored);
   if (spawned != 0) throw std::runtime_error("cannot start " + args.front());
   return run;
+}
+
+std::string ReportOutcomeOf(const std::string& report) {
+  static const std::regex id(R"re(<UniqueID [^>]*ID="([^"]*)")re");
+  static const std::regex code(R"re(<Error [^>]*Code="([^"]*)")re");
+  std::smatch match;
+  std::string outcome = std::regex_search(report, match, id) ? match[1].str() : "?";
+  if (std::regex_search(report, match, code)) return outcome + " error " + match[1].str();
+  return outcome + (report.find("<Success") != std::string::npos ? " success" : " ?");
 }
 
 }  // namespace corvenna::test

@@ -98,6 +98,9 @@ struct ProgramRun {
   std::string out;
   std::string err;
 };
+// "<ID> success" or "<ID> error <Code>" for the body of one report.
+std::string ReportOutcomeOf(const std::string& report);
+
 // Runs a program with the current environment plus `extraEnv`, and waits for it.
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {});
 

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <thread>
 
 #include "LibraryHarness.h"
@@ -28,16 +27,6 @@ using Strings = std::vector<std::string>;
 // The sample reservations: CM-90001 (DBL) and CM-90002 (SGL) are stored,
 // CM-90003 (TWN, unmapped) is refused with 402.
 const Strings kFirstReports{"CM-90001 success", "CM-90002 success", "CM-90003 error 402"};
-
-// "<ID> success" or "<ID> error <Code>" for one report body.
-std::string OutcomeOf(const std::string& report) {
-  static const std::regex id(R"re(<UniqueID [^>]*ID="([^"]*)")re");
-  static const std::regex code(R"re(<Error [^>]*Code="([^"]*)")re");
-  std::smatch match;
-  std::string outcome = std::regex_search(report, match, id) ? match[1].str() : "?";
-  if (std::regex_search(report, match, code)) return outcome + " error " + match[1].str();
-  return outcome + (report.find("<Success") != std::string::npos ? " success" : " ?");
-}
 
 // A host whose channel manager serves a folder of the test's own, starting
 // with the sample reservations.
@@ -63,7 +52,7 @@ class RedeliveryTest : public ::testing::Test {
     host.sim->ClearReceived();
     library.BookingRetrival(0);
     Strings outcomes;
-    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) outcomes.push_back(OutcomeOf(report));
+    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) outcomes.push_back(ReportOutcomeOf(report));
     return outcomes;
   }
   int64_t Count(const std::string& sql) const { return host.Count(sql); }

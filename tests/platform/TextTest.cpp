@@ -14,6 +14,14 @@ TEST(TextTest, TrimRemovesControlCharactersAndBlanksAtBothEnds) {
   }
 }
 
+TEST(TextTest, TrimBlanksKeepsControlCharacters) {
+  struct Case { std::string text, trimmed; };
+  for (const Case& c : {Case{" \t\r\nid \n", "id"}, Case{std::string("\x01id\x1f ", 5), std::string("\x01id\x1f", 4)},
+                        Case{std::string("id\0", 3), std::string("id\0", 3)}, Case{"", ""}}) {
+    EXPECT_EQ(TrimBlanks(c.text), c.trimmed);
+  }
+}
+
 TEST(TextTest, ReplaceAllAndComparisons) {
   EXPECT_EQ(ReplaceAll("a.b.c", ".", ""), "abc");
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");

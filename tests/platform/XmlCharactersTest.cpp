@@ -37,5 +37,12 @@ TEST(XmlCharacters, OnlyWellFormedUtf8OfXmlCharactersCanBeCarried) {
   for (const auto& c : cases) EXPECT_EQ(IsXmlText(c.text), c.carried) << c.what;
 }
 
+TEST(XmlCharacters, WhatXmlCannotCarryIsShownEscapedByteForByte) {
+  EXPECT_EQ(EscapeNonXmlText("CM-7"), "CM-7");
+  EXPECT_EQ(EscapeNonXmlText("CM-\x1F"), "CM-\\x1F");
+  EXPECT_EQ(EscapeNonXmlText(std::string("CM-\0" "1", 5)), "CM-\\x001");
+  EXPECT_EQ(EscapeNonXmlText("a\xED\xA0\x80\xC3\xA9"), "a\\xED\\xA0\\x80\xC3\xA9");
+}
+
 }  // namespace
 }  // namespace corvenna
