@@ -1,6 +1,8 @@
 # Common compile settings of every target of ours.
 function(corvenna_settings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow=local -Wno-missing-field-initializers)
+  # clang has no -Wshadow=local; its -Wshadow would also flag members and globals.
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-missing-field-initializers
+                                           $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
   if(CORVENNA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ clang pkg-config
   qt6-base-dev
   libsqlite3-dev libpugixml-dev libcurl4-openssl-dev uuid-dev
   libgtest-dev libgmock-dev libbenchmark-dev

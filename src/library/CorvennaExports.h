@@ -1,7 +1,9 @@
 #pragma once
 /* The entry points as the host sees them: plain C, looked up by name with
    dlsym. No exception crosses this boundary; a call that fails returns (-1
-   where there is a result) and leaves its message in CorvennaLastError. */
+   where there is a result) and leaves its message in CorvennaLastError.
+   Called from another thread than the process's main one, a call does nothing
+   and fails so. */
 #include <stdint.h>
 
 #ifdef __cplusplus

@@ -8,8 +8,6 @@ namespace corvenna {
 
 TExportFrame::ApplicationReady::ApplicationReady() { EnsureApplication(); }
 
-TExportFrame::ApplicationReady::~ApplicationReady() { ReleaseApplication(); }
-
 TExportFrame::DialogScope::DialogScope() { dlgCorvenna = std::make_unique<TdlgCorvenna>(); }
 
 TExportFrame::DialogScope::~DialogScope() { dlgCorvenna.reset(); }

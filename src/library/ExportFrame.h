@@ -5,7 +5,8 @@
 // An application the frame had to make stays for the next calls (setting up
 // Qt's platform and fonts anew cost most of a silent call); it is destroyed
 // when the library is unloaded and left alone at process exit, where Qt's own
-// globals are already gone (ui/Application.h).
+// globals are already gone (ui/Application.h). A call from another thread than
+// the application's ends before anything is made.
 #include "data/OtaDataModule.h"
 #include "ui/CorvennaDlg.h"
 #include "ui/QtMessages.h"
@@ -21,12 +22,9 @@ class TExportFrame {
   TdlgCorvenna& Dialog() { return *dlgCorvenna; }
 
  private:
-  // Makes a QApplication when the host has none; ReleaseApplication at the end.
+  // Makes a QApplication when the host has none.
   struct ApplicationReady {
     ApplicationReady();
-    ~ApplicationReady();
-    ApplicationReady(const ApplicationReady&) = delete;
-    ApplicationReady& operator=(const ApplicationReady&) = delete;
   };
   // Owns dlgCorvenna for the call; its creation handler reports its own failures.
   struct DialogScope {

@@ -12,7 +12,6 @@
 namespace corvenna {
 namespace {
 
-constexpr size_t MaxPath = 260;
 constexpr size_t MagicSize = 12;
 // Marks the fixed part of the record, as a version resource's signature does.
 constexpr uint32_t FixedInfoSignature = 0xFEEF04BD;
@@ -43,9 +42,7 @@ static_assert(sizeof(VersionRecord) == RecordSize);
 std::string GetLibraryFileName() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<const void*>(&GetLibraryFileName), &info) == 0 || info.dli_fname == nullptr) return {};
-  std::string name = info.dli_fname;
-  if (name.size() > MaxPath) name.resize(MaxPath);
-  return name;
+  return info.dli_fname;
 }
 
 bool ReadFileVersion(const std::string& fileName, uint16_t& major, uint16_t& minor, uint16_t& release,

@@ -6,7 +6,7 @@
 namespace corvenna {
 
 // Full path of the module file that holds our code (the shared library when
-// loaded by the host, the executable in tests), at most 260 characters.
+// loaded by the host, the executable in tests), however long.
 std::string GetLibraryFileName();
 
 // Reads the version record from the file's version section, which is found

@@ -13,7 +13,7 @@
 
 namespace corvenna {
 
-struct TStoreConnection;
+class TStoreConnection;
 
 class TRegistryStore {
  public:

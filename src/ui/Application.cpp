@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QThread>
 #include <cstdlib>
 #include <memory>
 
@@ -12,14 +13,16 @@
 namespace corvenna {
 namespace {
 
-// QApplication keeps references to these for its whole life.
-int appArgc = 1;
+// QApplication keeps references to these for its whole life and takes the
+// switches it understands out of them, so they are filled anew for each one.
+int appArgc = 0;
 char appName[] = "corvenna";
-char* appArgv[] = {appName, nullptr};
+char platformSwitch[] = "-platform";
+char headlessPlatform[] = "offscreen";
+char displayPlatforms[] = "xcb;offscreen";
+char* appArgv[4] = {};
 
 std::unique_ptr<QApplication> ownApplication;
-// Made on the process's main thread, where every later call can use it too.
-bool ownApplicationKept = false;
 
 // At process exit every atexit handler runs first, Qt's globals and this
 // file's statics among them, and the libraries' destructor functions after
@@ -38,37 +41,44 @@ bool EnvSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-// Qt's own event dispatcher instead of GLib's (QT_NO_GLIB, unless the host
-// set it itself): the kept application then joins no GLib main loop of the
-// host's, so nothing of it runs between calls, and events posted while a call
-// builds the dialog do not each write a wake-up to a loop nobody runs.
+bool OnMainThread() { return gettid() == getpid(); }
+
+// The platform goes in as a switch, since the environment is the host's.
+// Qt picks the event dispatcher itself (GLib's where Qt is built with it,
+// unless the host set QT_NO_GLIB): the only public way to choose another is
+// to hand it a dispatcher object, and Qt's own one for Unix is private.
 std::unique_ptr<QApplication> MakeApplication() {
-  const bool chooseDispatcher = std::getenv("QT_NO_GLIB") == nullptr;
-  if (chooseDispatcher) setenv("QT_NO_GLIB", "1", 1);
-  auto application = std::make_unique<QApplication>(appArgc, appArgv);
-  if (chooseDispatcher) unsetenv("QT_NO_GLIB");
-  return application;
+  appArgc = 0;
+  appArgv[appArgc++] = appName;
+  if (char* platform = ChooseQtPlatform()) {
+    appArgv[appArgc++] = platformSwitch;
+    appArgv[appArgc++] = platform;
+  }
+  appArgv[appArgc] = nullptr;
+  return std::make_unique<QApplication>(appArgc, appArgv);
 }
 
 }  // namespace
 
-void ChooseQtPlatform() {
-  if (EnvSet("QT_QPA_PLATFORM")) return;
+char* ChooseQtPlatform() {
+  if (EnvSet("QT_QPA_PLATFORM")) return nullptr;
   const bool display = EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
-  setenv("QT_QPA_PLATFORM", display ? "xcb;offscreen" : "offscreen", 1);
+  return display ? displayPlatforms : headlessPlatform;
 }
 
 void EnsureApplication() {
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return;
-  if (QCoreApplication::instance() != nullptr)
+  // Qt objects belong to the thread of the application; from any other thread
+  // even a look at them may race with that thread, so nothing of Qt is touched.
+  if (!OnMainThread())
+    throw Exception("Called from a thread other than the process's main thread, which the Qt application needs: "
+                    "nothing was done");
+  QCoreApplication* existing = QCoreApplication::instance();
+  if (existing != nullptr && existing->thread() != QThread::currentThread())
+    throw Exception("The host's Qt application lives on another thread than this call: nothing was done");
+  if (qobject_cast<QApplication*>(existing) != nullptr) return;
+  if (existing != nullptr)
     throw Exception("Cannot create the dialog: the host runs a Qt application without widgets");
-  ChooseQtPlatform();
   ownApplication = MakeApplication();
-  ownApplicationKept = gettid() == getpid();
-}
-
-void ReleaseApplication() {
-  if (!ownApplicationKept) DestroyApplication();
 }
 
 void ProcessPendingEvents() {

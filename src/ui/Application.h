@@ -1,27 +1,26 @@
 #pragma once
 // The Qt application object behind the dialogs. The host may or may not have
 // one; when it has none, the library makes its own on first use and keeps it
-// for the calls after, until it is unloaded.
+// for the calls after, until it is unloaded (never at process exit: see
+// Application.cpp). Either way it lives on the process's main thread, and
+// only calls made there use it.
 
 namespace corvenna {
 
 // Makes a QApplication when there is none, choosing a platform that cannot
-// abort the process: "offscreen" where no display is configured.
+// abort the process: "offscreen" where no display is configured. Raises
+// Exception, before anything of Qt is touched, when called from a thread
+// other than the process's main thread or than that of the host's application.
 void EnsureApplication();
 // Dispatches every pending event of the calling thread.
 void ProcessPendingEvents();
-// Ends a call's use of the application. One that EnsureApplication made on
-// the process's main thread stays for the next calls and is destroyed when
-// the library is unloaded (never at process exit: see Application.cpp); one
-// made on another thread, which the next call's thread could not use, is
-// destroyed now. One that the host made is left alone.
-void ReleaseApplication();
 // Destroys the application made by EnsureApplication, if any; one that the
 // host made is left alone.
 void DestroyApplication();
-// Sets QT_QPA_PLATFORM when unset: "offscreen" without DISPLAY and
-// WAYLAND_DISPLAY, else "xcb;offscreen".
-void ChooseQtPlatform();
+// The platform switch the application is made with: none when the host set
+// QT_QPA_PLATFORM (Qt follows that), else "offscreen" without DISPLAY and
+// WAYLAND_DISPLAY, else "xcb;offscreen". The environment is left as it is.
+char* ChooseQtPlatform();
 // True when the application in use can show windows to someone.
 bool DisplayReachable();
 

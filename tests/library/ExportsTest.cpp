@@ -228,6 +228,39 @@ TEST_F(ExportsTest, LastErrorTellsWhatEndedTheLastCallOfThisThread) {
   EXPECT_STREQ(library.LastError(), "");
 }
 
+// Qt objects belong to the application's thread, the main one: a call from
+// another thread does nothing, before an application is made and after.
+TEST_F(ExportsTest, ACallFromAnotherThreadDoesNothingAndSaysWhy) {
+  LibraryHost host;
+  const auto fromAnotherThread = [&](const std::string& exportName, const std::function<void()>& call) {
+    SCOPED_TRACE(exportName);
+    StderrCapture err;
+    std::string message;
+    std::thread([&] {
+      call();
+      message = library.LastError();
+    }).join();
+    EXPECT_NE(message.find("main thread"), std::string::npos) << message;
+    // No warning of Qt's either.
+    EXPECT_EQ(err.Text(), exportName + ": " + message + "\n");
+  };
+  const auto everyExport = [&] {
+    fromAnotherThread("CorvennaBookingRetrival", [&] { EXPECT_EQ(library.BookingRetrival(0), -1); });
+    fromAnotherThread("CorvennaAvailUpdate", [&] { library.AvailUpdate(47000, 47010); });
+    fromAnotherThread("CorvennaShowDialog", [&] { library.ShowDialog(); });
+  };
+  everyExport();
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);
+  StderrCapture quiet;
+  EXPECT_EQ(library.BookingRetrival(0), 2);
+  everyExport();
+  EXPECT_EQ(host.BodiesOf("OTA_ReadRQ").size(), 1u);
+  EXPECT_TRUE(host.BodiesOf("OTA_HotelAvailNotifRQ").empty());
+  EXPECT_EQ(host.StoredBookings(), 2);
+  library.AvailUpdate(47000, 47010);
+  EXPECT_STREQ(library.LastError(), "") << quiet.Text();
+}
+
 TEST_F(ExportsTest, TheDialogIsNotShownWhereNobodyCanSeeIt) {
   LibraryHost host;
   StderrCapture err;

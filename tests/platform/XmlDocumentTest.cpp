@@ -178,8 +178,8 @@ TEST(XmlDocument, LoadXmlOfTextThatIsNotOneDocumentLeavesNoRoot) {
       "<a/>text after",
       "<a x=\"1\" x=\"2\"/>",
       "<a><b u=\"1\" v=\"2\" w=\"3\" x=\"4\" u=\"5\"/></a>",
-      "<a a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" a10=\"\" a11=\"\" a12=\"\""
-      " a13=\"\" a14=\"\" a15=\"\" a16=\"\" a17=\"\" a3=\"\"/>",
+      ("<a a1=\"\" a2=\"\" a3=\"\" a4=\"\" a5=\"\" a6=\"\" a7=\"\" a8=\"\" a9=\"\" a10=\"\" a11=\"\" a12=\"\""
+       " a13=\"\" a14=\"\" a15=\"\" a16=\"\" a17=\"\" a3=\"\"/>"),
       "<a/><!DOCTYPE a>",
   };
   for (const char* text : notXml) {
@@ -264,8 +264,8 @@ TEST(XmlDocument, LoadXmlReplacesContentAndKeepsTheDeclaration) {
 TEST(XmlDocument, NeverExpandsEntities) {
   const char* documents[] = {
       "<!DOCTYPE a [<!ENTITY e \"EXPANDED\">]><a>&e;</a>",
-      "<!DOCTYPE a [<!ENTITY x \"EXPANDED\"><!ENTITY y \"&x;&x;&x;&x;&x;&x;&x;&x;\">"
-      "<!ENTITY z \"&y;&y;&y;&y;&y;&y;&y;&y;\">]><a>&z;</a>",
+      ("<!DOCTYPE a [<!ENTITY x \"EXPANDED\"><!ENTITY y \"&x;&x;&x;&x;&x;&x;&x;&x;\">"
+       "<!ENTITY z \"&y;&y;&y;&y;&y;&y;&y;&y;\">]><a>&z;</a>"),
       "<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><a>&e;</a>",
   };
   for (const char* text : documents) {

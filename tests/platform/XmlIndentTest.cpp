@@ -29,8 +29,8 @@ TEST(XmlIndentedXml, ParsedDocumentsIndentAsTheirTextDoes) {
       "<r><s>&#32;</s><t>&#13;&#10;</t><u> lead and trail </u></r>",
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"Caf\xC3\xA9\">Caf\xC3\xA9</r>",
       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>ascii only</r>",
-      "<r a1=\"1\" a2=\"2\" a3=\"3\" a4=\"4\" a5=\"5\" a6=\"6\" a7=\"7\" a8=\"8\" a9=\"9\" a10=\"10\" a11=\"11\""
-      " a12=\"12\" a13=\"13\" a14=\"14\" a15=\"15\" a16=\"16\" a17=\"17\" a18=\"18\"/>",
+      ("<r a1=\"1\" a2=\"2\" a3=\"3\" a4=\"4\" a5=\"5\" a6=\"6\" a7=\"7\" a8=\"8\" a9=\"9\" a10=\"10\" a11=\"11\""
+       " a12=\"12\" a13=\"13\" a14=\"14\" a15=\"15\" a16=\"16\" a17=\"17\" a18=\"18\"/>"),
       "<\xC3\xA9l\xC3\xA9ment x.y-z_1=\"1\" _:n=\"2\"/>",
   };
   for (const char* text : texts) {

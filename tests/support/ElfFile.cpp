@@ -1,9 +1,6 @@
 #include "support/ElfFile.h"
 
-#include <elf.h>
-#include <link.h>
-
-#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -16,7 +13,7 @@ using SectionHeader = ElfW(Shdr);
 
 FileHeader NativeFileHeader(uint64_t sectionTable, size_t sectionCount) {
   FileHeader header{};
-  std::copy(ELFMAG, ELFMAG + SELFMAG, header.e_ident);
+  std::memcpy(header.e_ident, ELFMAG, SELFMAG);
   header.e_ident[EI_CLASS] = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
   header.e_ident[EI_DATA] = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
   header.e_ident[EI_VERSION] = EV_CURRENT;
@@ -67,6 +64,24 @@ void WriteElfFile(const std::filesystem::path& path, const std::vector<ElfSectio
   out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
   out.write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size() * sizeof(SectionHeader)));
   if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
+void EditElfHeaders(const std::filesystem::path& path,
+                    const std::function<void(FileHeader&, std::vector<SectionHeader>&)>& edit) {
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  FileHeader header{};
+  file.read(reinterpret_cast<char*>(&header), sizeof header);
+  const auto tableOffset = static_cast<std::streamoff>(header.e_shoff);
+  std::vector<SectionHeader> table(header.e_shnum);
+  file.seekg(tableOffset);
+  file.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size() * sizeof(SectionHeader)));
+  if (!file) throw std::runtime_error("cannot read the headers of " + path.string());
+  edit(header, table);
+  file.seekp(0);
+  file.write(reinterpret_cast<const char*>(&header), sizeof header);
+  file.seekp(tableOffset);
+  file.write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size() * sizeof(SectionHeader)));
+  if (!file.flush()) throw std::runtime_error("cannot write the headers of " + path.string());
 }
 
 }  // namespace corvenna::test

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -30,6 +32,27 @@ TEST(ModuleInfoTest, OwnFileCarriesTheBuildsVersion) {
   EXPECT_EQ(minor, CORVENNA_TEST_VERSION_MINOR);
   EXPECT_EQ(release, CORVENNA_TEST_VERSION_PATCH);
   EXPECT_EQ(build, CORVENNA_TEST_VERSION_TWEAK);
+}
+
+// This program, run again through a link whose path no fixed buffer holds,
+// still finds itself and its version.
+TEST(ModuleInfoTest, ALongPathStillLeadsToTheVersion) {
+  test::ScratchHome home;
+  const fs::path folder = home.Root() / std::string(120, 'a') / std::string(120, 'b') / std::string(120, 'c');
+  fs::create_directories(folder);
+  const fs::path link = folder / "corvenna_ui_tests";
+  fs::create_symlink(fs::canonical("/proc/self/exe"), link);
+  ASSERT_GT(link.string().size(), 300u);
+  const std::string command = "'" + link.string() +
+                              "' --gtest_filter=ModuleInfoTest.LibraryFileNameIsTheModuleHoldingOurCode"
+                              ":ModuleInfoTest.OwnFileCarriesTheBuildsVersion 2>&1";
+  std::unique_ptr<FILE, int (*)(FILE*)> run(popen(command.c_str(), "r"), pclose);
+  ASSERT_NE(run, nullptr);
+  std::string output;
+  char chunk[4096];
+  while (const size_t got = std::fread(chunk, 1, sizeof chunk, run.get())) output.append(chunk, got);
+  EXPECT_EQ(pclose(run.release()), 0) << output;
+  EXPECT_NE(output.find("[  PASSED  ] 2 tests"), std::string::npos) << output;
 }
 
 TEST(ModuleInfoTest, ReadsTheRecordFromTheVersionSectionOnly) {
