@@ -24,8 +24,9 @@ constexpr std::chrono::milliseconds kRetryInterval{10};
 
 TFileLock::TFileLock(const std::string& path) : path_(path) {
   // Read access is all flock needs, and other users of a shared database may
-  // open a lock file that one of them created.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+  // open a lock file that one of them created. A planted link would have us
+  // create a file wherever it points.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
   if (fd_ < 0) throw EOSError(Format("Cannot open the lock file \"%s\": %s", path.c_str(), std::strerror(errno)));
 }
 

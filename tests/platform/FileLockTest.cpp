@@ -47,5 +47,14 @@ TEST(FileLockTest, ALockFileThatCannotBeMadeRaises) {
   }
 }
 
+TEST(FileLockTest, ALinkInTheLockFilesPlaceIsRefusedAndCreatesNothing) {
+  test::ScratchHome home;
+  const fs::path target = home.Root() / "elsewhere";
+  const fs::path path = home.Root() / "db.retrieval-lock";
+  fs::create_symlink(target, path);
+  EXPECT_THROW(TFileLock lock(path.string()), EOSError);
+  EXPECT_FALSE(fs::exists(target));
+}
+
 }  // namespace
 }  // namespace corvenna
