@@ -11,6 +11,8 @@
 namespace corvenna {
 namespace {
 
+static_assert(ShownCopyBytes == 1 << 20, "the notice names the cut");
+
 struct TCopyHead {
   std::string Text;
   std::streamoff Size = 0;  // of the whole copy
@@ -37,8 +39,7 @@ TCopyHead ReadCopyHead(const std::string& path) {
 }
 
 std::string CutNotice(const std::string& path, std::streamoff size) {
-  return "The copy was cut after its first " + std::to_string(ShownCopyBytes) + " bytes; the whole copy is " + path +
-         ", " + std::to_string(size) + " bytes.";
+  return "<--cut at 1 MiB: the whole copy is " + path + ", " + std::to_string(size) + " bytes-->";
 }
 
 }  // namespace

@@ -448,8 +448,7 @@ TEST_F(DialogSendTest, LargeCopyIsShownUpToItsCutAndALineSaysWhereTheWholeCopyIs
   EXPECT_EQ(reply[3], "<OTA_HotelAvailNotifRS>");
   EXPECT_EQ(reply[5], "  <Item>Zürich €</Item>");
   EXPECT_EQ(lines.end()[-2], "  <Item>Zürich </Item>");
-  EXPECT_EQ(lines.back(), "The copy was cut after its first 1048576 bytes; the whole copy is " + stale.string() +
-                              ", 52428800 bytes.");
+  EXPECT_EQ(lines.back(), "<--cut at 1 MiB: the whole copy is " + stale.string() + ", 52428800 bytes-->");
   EXPECT_EQ(fs::file_size(stale), CopySize);
   EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
 }
