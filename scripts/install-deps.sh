@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev
-  libsqlite3-dev libpugixml-dev libcurl4-openssl-dev uuid-dev
+  libsqlite3-dev libpugixml-dev libcurl4-openssl-dev uuid-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev libxml2-utils xvfb
   ca-certificates locales
@@ -28,8 +28,12 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The locale tests play a German and an English user; generate those locales once.
-if command -v locale >/dev/null && ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
+# The locale tests play German, American and British users; generate those locales once.
+missing_locale=false
+for l in de_DE en_US en_GB; do
+  locale -a 2>/dev/null | grep -qi "^$l.utf8$" || missing_locale=true
+done
+if command -v locale >/dev/null && $missing_locale; then
   sudo_cmd=()
   [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
   for l in "de_DE.UTF-8 UTF-8" "en_US.UTF-8 UTF-8" "en_GB.UTF-8 UTF-8"; do

@@ -59,7 +59,7 @@ class DateTimeWriter {
       switch (token) {
         case 'c':
           out += Nested(s_.ShortDateFormat, depth);
-          if (TimeOf(value_) != 0) out += " " + Nested(s_.LongTimeFormat, depth);
+          if (TimeOf(value_) != 0) out.append(1, ' ').append(Nested(s_.LongTimeFormat, depth));
           i += 1;
           break;
         case 'd': out += Days(run, depth); i += run; break;

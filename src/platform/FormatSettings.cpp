@@ -19,10 +19,10 @@ TFormatSettings EnglishFormatSettings() { return TFormatSettings{}; }
 
 TFormatSettings GermanFormatSettings() {
   TFormatSettings s;
-  s.DecimalSeparator = ",";
-  s.ThousandSeparator = ".";
-  s.DateSeparator = ".";
-  s.TimeSeparator = ":";
+  s.DecimalSeparator.assign(1, ',');
+  s.ThousandSeparator.assign(1, '.');
+  s.DateSeparator.assign(1, '.');
+  s.TimeSeparator.assign(1, ':');
   s.CurrencyString = "€";
   s.CurrencyFormat = 3;
   s.CurrencyDecimals = 2;

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <string>
 
+#include "platform/CldrDatePattern.h"
 #include "platform/FormatSettings.h"
 #include "platform/LocalePattern.h"
 
@@ -40,6 +41,14 @@ class LocaleReader {
     const auto value = static_cast<unsigned char>(text[0]);
     return value >= 127 ? fallback : value;
   }
+  // The name the locale of dates and times was opened by ("de_DE.UTF-8").
+  std::string TimeLocaleName() const {
+#ifdef _NL_LOCALE_NAME
+    return Text(_NL_LOCALE_NAME(LC_TIME));
+#else
+    return {};
+#endif
+  }
   // A value the locale leaves empty keeps the one already in the record.
   void Fill(std::string& field, nl_item item) const {
     std::string text = Text(item);
@@ -64,7 +73,7 @@ std::string Expanded(const LocaleReader& reader, nl_item item) {
 void FillNumbers(const LocaleReader& reader, TFormatSettings& s) {
   reader.Fill(s.DecimalSeparator, RADIXCHAR);
   reader.Fill(s.ThousandSeparator, THOUSEP);
-  if (s.ThousandSeparator == s.DecimalSeparator) s.ThousandSeparator = s.DecimalSeparator == "," ? "." : ",";
+  if (s.ThousandSeparator == s.DecimalSeparator) s.ThousandSeparator.assign(1, s.DecimalSeparator == "," ? '.' : ',');
 }
 
 // CRNCYSTR: "-" before the amount, "+" after it, "." in place of the decimal separator.
@@ -88,8 +97,10 @@ void FillPatterns(const LocaleReader& reader, TFormatSettings& s) {
     s.ShortDateFormat = PosixToPlatformPattern(shortDate);
     if (const std::string separator = FirstSeparator(shortDate); !separator.empty()) s.DateSeparator = separator;
   }
-  if (const std::string longDate = DatePartOf(Expanded(reader, D_T_FMT)); !longDate.empty()) {
-    s.LongDateFormat = PosixToPlatformPattern(longDate);
+  if (const std::string longDate = CldrFullDatePattern(reader.TimeLocaleName()); !longDate.empty()) {
+    s.LongDateFormat = CldrToPlatformPattern(longDate);
+  } else if (const std::string dateOfDateTime = DatePartOf(Expanded(reader, D_T_FMT)); !dateOfDateTime.empty()) {
+    s.LongDateFormat = PosixToPlatformPattern(dateOfDateTime);
   }
   const std::string longTime = Expanded(reader, T_FMT);
   if (!longTime.empty()) {

@@ -64,20 +64,76 @@ std::string PlatformLetters(const PosixToken& token) {
   }
 }
 
-// Letters of a literal would act as pattern letters: they go inside quotes.
-std::string QuotedLiteral(const std::string& literal) {
+// Letters and quote marks of a literal would act as pattern letters or quotes:
+// they go inside quotes, a double quote inside single ones. "/" and ":" stand
+// for the date and time separators unless quoted too.
+std::string QuotedLiteral(const std::string& literal, bool quoteSeparators) {
   std::string out;
   bool inQuotes = false;
   for (char c : literal) {
-    const bool letter = std::isalpha(static_cast<unsigned char>(c)) != 0;
-    if (letter != inQuotes) {
+    const bool quoted = std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '\'' ||
+                        (quoteSeparators && (c == '/' || c == ':'));
+    if (quoted != inQuotes) {
       out += '"';
-      inQuotes = letter;
+      inQuotes = quoted;
     }
-    out += c;
+    if (c == '"') {
+      out += "'\"'";
+    } else {
+      out += c;
+    }
   }
   if (inQuotes) out += '"';
   return out;
+}
+
+struct CldrField {
+  char letter = 0;      // 0: a literal
+  size_t count = 0;     // the letter's repetitions
+  std::string literal;  // the text of a literal, quotes resolved
+};
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Runs of one letter are fields; text in apostrophes is literal, and two
+// apostrophes stand for one, inside quotes or out.
+std::vector<CldrField> TokenizeCldr(std::string_view cldr) {
+  std::vector<CldrField> fields;
+  const auto addLiteral = [&fields](char c) {
+    if (fields.empty() || fields.back().letter != 0) fields.push_back({});
+    fields.back().literal += c;
+  };
+  bool quoted = false;
+  for (size_t i = 0; i < cldr.size(); ++i) {
+    const char c = cldr[i];
+    if (c == '\'') {
+      if (i + 1 < cldr.size() && cldr[i + 1] == '\'') {
+        addLiteral('\'');
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+    } else if (quoted || !IsAsciiLetter(c)) {
+      addLiteral(c);
+    } else if (!fields.empty() && fields.back().letter == c) {
+      ++fields.back().count;
+    } else {
+      fields.push_back({c, 1, {}});
+    }
+  }
+  return fields;
+}
+
+std::string PlatformLetters(const CldrField& field) {
+  const size_t n = field.count;
+  switch (field.letter) {
+    case 'y': case 'Y': case 'u': case 'r': return n == 2 ? "yy" : "yyyy";
+    case 'M': case 'L': return n == 1 ? "m" : n == 2 ? "mm" : n == 4 ? "mmmm" : "mmm";
+    case 'd': return n == 1 ? "d" : "dd";
+    case 'E': return n == 4 ? "dddd" : "ddd";
+    case 'c': case 'e': return n <= 2 ? "" : n == 4 ? "dddd" : "ddd";
+    default: return "";  // era, quarter, week and day-of-year fields: nothing of ours
+  }
 }
 
 std::string Join(const std::vector<PosixToken>& tokens, size_t count) {
@@ -129,9 +185,19 @@ std::string ExpandPosixComposites(std::string_view posix, const std::function<st
 std::string PosixToPlatformPattern(std::string_view posix) {
   std::string out;
   for (const PosixToken& token : Tokenize(posix)) {
-    out += token.conversion ? PlatformLetters(token) : QuotedLiteral(token.literal);
+    out += token.conversion ? PlatformLetters(token) : QuotedLiteral(token.literal, false);
   }
   return out;
+}
+
+std::string CldrToPlatformPattern(std::string_view cldr) {
+  std::string out;
+  for (const CldrField& field : TokenizeCldr(cldr)) {
+    out += field.letter != 0 ? PlatformLetters(field) : QuotedLiteral(field.literal, true);
+  }
+  const size_t first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
 std::string FirstSeparator(std::string_view posix) {

@@ -1,7 +1,7 @@
 #pragma once
-// Turns the locale's strftime patterns into the platform's date-time pattern
-// language (see FormatSettings.h); used when the format settings are read
-// from the user's locale.
+// Turns the locale's strftime and CLDR patterns into the platform's date-time
+// pattern language (see FormatSettings.h); used when the format settings are
+// read from the user's locale.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,6 +16,11 @@ std::string ExpandPosixComposites(std::string_view posix, const std::function<st
 // %e -> d, %H -> hh, %M -> nn, %p -> ampm, ...); literal letters are quoted and
 // conversions without an equivalent (%Z, %z) dropped. Expects an expanded pattern.
 std::string PosixToPlatformPattern(std::string_view posix);
+
+// The same for a CLDR date pattern ("EEEE, MMMM d, y" -> "dddd, mmmm d, yyyy"):
+// literal text is quoted where the platform would read it as letters, quotes
+// or separators; fields without an equivalent (era, week) are dropped.
+std::string CldrToPlatformPattern(std::string_view cldr);
 
 // The first character (UTF-8) of the literal text after the first conversion,
 // blanks skipped: the separator between the fields; empty when there is none.

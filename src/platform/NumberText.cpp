@@ -60,7 +60,7 @@ void RoundToDigits(Decimal& d, int keep) {
   if (up) {
     while (!d.digits.empty() && d.digits.back() == '9') d.digits.pop_back();
     if (d.digits.empty()) {
-      d.digits = "1";
+      d.digits.assign(1, '1');
       d.exponent += 1;
     } else {
       d.digits.back() = static_cast<char>(d.digits.back() + 1);

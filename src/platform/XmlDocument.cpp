@@ -512,4 +512,18 @@ bool XmlDocument::HoldsOnlyXmlText() const {
 
 std::string ReIndentXml(const std::string& xml) { return ReIndentedExcerpt(xml, std::string::npos).text; }
 
+std::string ReIndentXmlHead(std::string_view head) {
+  pugi::xml_document doc;
+  // The parse fails where the head stops; the tree keeps what was read up to there.
+  doc.load_buffer(head.data(), head.size(), kParseOptions, pugi::encoding_auto);
+  if (!IsWellFormedTop(doc) || !IsAcceptableTree(doc)) return {};
+  std::string text = IndentedText(doc, head.size() + head.size() / 2, std::string::npos).text;
+  for (size_t lineStart = text.rfind('\n'); lineStart != std::string::npos; lineStart = text.rfind('\n')) {
+    const size_t tag = text.find_first_not_of(' ', lineStart + 1);
+    if (tag == std::string::npos || text.compare(tag, 2, "</") != 0) break;
+    text.resize(lineStart);
+  }
+  return text;
+}
+
 }  // namespace corvenna

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -115,5 +116,11 @@ class XmlDocument {
 // spaces per level, elements holding only text on one line. A text that is
 // not XML (LoadXml) is returned unchanged.
 std::string ReIndentXml(const std::string& xml);
+
+// Re-indents the head of a longer XML document (its first bytes, cut on a
+// character boundary): every element as far as it is read, without the closing
+// tags that end the re-indented text, since the head has none there. Empty
+// when the head holds no document element.
+std::string ReIndentXmlHead(std::string_view head);
 
 }  // namespace corvenna

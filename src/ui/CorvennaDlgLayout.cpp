@@ -314,7 +314,9 @@ QWidget* TdlgCorvenna::BuildLatestReservationPage() {
   dbgGuest->setModel(guestModel_.get());
   dbgGuest->setSelectionBehavior(QAbstractItemView::SelectRows);
   dbgGuest->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  dbgGuest->setTabKeyNavigation(true);
+  // Tab and Shift+Tab leave the grid for the dialog's next and previous controls;
+  // the arrow keys move between its cells.
+  dbgGuest->setTabKeyNavigation(false);
   dbgGuest->setShowGrid(true);
   dbgGuest->setAlternatingRowColors(true);
   dbgGuest->verticalHeader()->setVisible(true);

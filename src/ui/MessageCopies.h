@@ -1,6 +1,7 @@
 #pragma once
 // The request and reply copies an exchange leaves below the Documents folder,
 // as the Result page lists them.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,14 @@ std::vector<TMessageCopy> RetrievalCopies(int reports);
 std::vector<TMessageCopy> AvailabilityCopies();
 std::vector<TMessageCopy> RateCopies();
 
+// What the Result page shows of a copy at most; the copy on disk stays whole.
+constexpr size_t ShownCopyBytes = size_t{1} << 20;
+
 // The listing, line by line: per copy (after an empty line from the second on)
 // its marker, an empty line and the copy's XML re-indented; a copy that is
-// missing or no XML leaves its place empty.
+// missing or no XML leaves its place empty. Of a copy larger than
+// ShownCopyBytes only that much is read and re-indented (ReIndentXmlHead), and
+// a line follows that says so, with the copy's path and size.
 std::vector<std::string> MessageCopyLines(const std::vector<TMessageCopy>& copies);
 
 }  // namespace corvenna

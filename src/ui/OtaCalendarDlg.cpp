@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -116,6 +117,11 @@ void TdlgOtaCalendar::BuildHeader() {
   btnNextMonth = MakeNamed<QToolButton>(pnlMonthDisplay, "btnNextMonth", {181, 8, 25, 25});
   btnNextMonth->setArrowType(Qt::RightArrow);
   for (QToolButton* button : {btnPrevMonth, btnNextMonth}) DrawGlyphInButtonText(button);
+  // The arrows alone tell a screen reader nothing.
+  for (const auto& [button, name] : {std::pair{btnPrevMonth, "Previous month"}, std::pair{btnNextMonth, "Next month"}}) {
+    button->setAccessibleName(QString::fromLatin1(name));
+    button->setToolTip(QString::fromLatin1(name));
+  }
 
   Panel3 = MakeNamed<QFrame>(Panel2, "Panel3", {210, 0, 159, 41});
   FillBackground(Panel3, clActiveCaption);
@@ -137,7 +143,10 @@ void TdlgOtaCalendar::BuildCalendarPanel() {
 
 void TdlgOtaCalendar::BuildEditPanel() {
   pnlEdit = MakeNamed<QFrame>(this, "pnlEdit", {0, 189, 369, 41});
-  lblSelectedDate = MakeNamed<QLabel>(pnlEdit, "lblSelectedDate", {8, 13, 180, 16});
+  // Two lines high: the long dates of some locales are wider than the room
+  // beside the buttons.
+  lblSelectedDate = MakeNamed<QLabel>(pnlEdit, "lblSelectedDate", {8, 4, 180, 33});
+  lblSelectedDate->setWordWrap(true);
   SetTextLook(lblSelectedDate, Qt::black, false);
   btnSelect = MakeNamed<QPushButton>(pnlEdit, "btnSelect", {193, 8, 80, 25});
   btnSelect->setText("Select");

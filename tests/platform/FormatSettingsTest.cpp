@@ -3,9 +3,11 @@
 #include <clocale>
 #include <locale.h>
 
+#include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
 #include "platform/LocalePattern.h"
 #include "platform/ScopedEnv.h"
+#include "platform/Text.h"
 
 namespace corvenna {
 namespace {
@@ -46,7 +48,7 @@ TEST(FormatSettingsTest, GermanUserLocale) {
   EXPECT_EQ(s.CurrencyDecimals, 2);
   EXPECT_EQ(s.ShortDateFormat, "dd.mm.yyyy");
   EXPECT_EQ(s.DateSeparator, ".");
-  EXPECT_EQ(s.LongDateFormat, "ddd dd mmm yyyy");
+  EXPECT_EQ(s.LongDateFormat, "dddd, d. mmmm yyyy");
   EXPECT_EQ(s.LongTimeFormat, "hh:nn:ss");
   EXPECT_EQ(s.ShortTimeFormat, "hh:nn");
   EXPECT_EQ(s.TimeSeparator, ":");
@@ -73,6 +75,23 @@ TEST(FormatSettingsTest, AmericanUserLocale) {
   EXPECT_EQ(s.TimePMString, "PM");
 }
 
+TEST(FormatSettingsTest, LongDateIsTheLocalesOwnInItsOrderWithFullNames) {
+  struct Case { const char* locale; const char* pattern; const char* text; };
+  for (const Case& c : {Case{"en_US.UTF-8", "dddd, mmmm d, yyyy", "Friday, December 11, 2026"},
+                        Case{"de_DE.UTF-8", "dddd, d. mmmm yyyy", "Freitag, 11. Dezember 2026"},
+                        Case{"en_GB.UTF-8", "dddd, d mmmm yyyy", "Friday, 11 December 2026"}}) {
+    if (!LocaleInstalled(c.locale)) {
+      ADD_FAILURE() << c.locale << " is not installed (scripts/install-deps.sh generates it)";
+      continue;
+    }
+    const TFormatSettings s = SettingsOfUser(c.locale);
+    EXPECT_EQ(s.LongDateFormat, c.pattern) << c.locale;
+    EXPECT_EQ(FormatDateTime("dddddd", EncodeDate(2026, 12, 11), s), c.text) << c.locale;
+  }
+}
+
+// The C locale has no long date of its own: the date part of its date-and-time
+// pattern stands in.
 TEST(FormatSettingsTest, UnknownLocaleFallsBackToTheCLocale) {
   const TFormatSettings s = SettingsOfUser("xx_NOWHERE.UTF-8");
   EXPECT_EQ(s.DecimalSeparator, ".");
@@ -100,6 +119,17 @@ TEST(LocalePatternTest, ConversionsBecomePlatformLetters) {
                         Case{"%Y年%m月%d日", "yyyy年mm月dd日"}, Case{"%d de %B de %Y", "dd \"de\" mmmm \"de\" yyyy"},
                         Case{"%H h %M", "hh \"h\" nn"}, Case{"%Ey %OH %Z%%", "yy hh %"}}) {
     EXPECT_EQ(PosixToPlatformPattern(c.posix), c.platform) << c.posix;
+  }
+}
+
+TEST(LocalePatternTest, CldrFieldsBecomePlatformLettersAndLiteralsStayLiteral) {
+  struct Case { const char* cldr; const char* platform; };
+  for (const Case& c : {Case{"EEEE, MMMM d, y", "dddd, mmmm d, yyyy"}, Case{"EEE dd.MM.yy", "ddd dd.mm.yy"},
+                        Case{"cccc d LLLL yyyy", "dddd d mmmm yyyy"}, Case{"y年M月d日EEEE", "yyyy年m月d日dddd"},
+                        Case{"EEEE d MMMM 'de' y", "dddd d mmmm \"de\" yyyy"},
+                        Case{"d 'o''clock' MMM", "d \"o'clock\" mmm"}, Case{"d/M/y", "d\"/\"m\"/\"yyyy"},
+                        Case{"'\"'d", "'\"'d"}, Case{"G y MMMM d", "yyyy mmmm d"}, Case{"EEEE, d MMMM y, 'w'. w", "dddd, d mmmm yyyy, \"w\"."}}) {
+    EXPECT_EQ(CldrToPlatformPattern(c.cldr), c.platform) << c.cldr;
   }
 }
 

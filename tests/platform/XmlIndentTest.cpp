@@ -94,6 +94,18 @@ TEST(XmlIndentedXml, BuiltDocumentsIndentAsTheirTextDoes) {
   }
 }
 
+TEST(XmlIndentedHead, ShowsEveryElementAsFarAsReadWithoutTheClosingTagsTheCutLeftOut) {
+  struct Case { const char* head; const char* shown; };
+  for (const Case& c : {
+           Case{"<?xml version=\"1.0\"?><a><b>x</b><b>y", "<?xml version=\"1.0\"?>\n<a>\n  <b>x</b>\n  <b>y</b>"},
+           Case{"<a><b>x</b><c><d k=\"1\">z</d></c><b", "<?xml version=\"1.0\"?>\n<a>\n  <b>x</b>\n  <c>\n    <d k=\"1\">z</d>\n  </c>\n  <b />"},
+           Case{"<a><b>x</b></a>", "<?xml version=\"1.0\"?>\n<a>\n  <b>x</b>"},
+           Case{"<a><b k=\"va", "<?xml version=\"1.0\"?>\n<a>\n  <b k=\"va\" />"},
+           Case{"Bad Gateway", ""}, Case{"", ""}}) {
+    EXPECT_EQ(ReIndentXmlHead(c.head), c.shown) << c.head;
+  }
+}
+
 TEST(XmlIndentedXml, PublicSamplesIndentAsTheirTextDoes) {
   const std::filesystem::path samples = std::filesystem::path(CORVENNA_SHARED_DIR) / "ota" / "samples";
   int read = 0;

@@ -13,11 +13,13 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
+#include "platform/ScopedEnv.h"
 #include "support/RecordingMessages.h"
 #include "ui/CalendarGrid.h"
 #include "ui/CloseUpComboBox.h"
@@ -208,6 +210,39 @@ TEST_F(CalendarDialogTest, MonthArrowsAreDrawnInTheButtonTextColourAndStandOutFr
     }
   }
   dialog.hide();
+}
+
+TEST_F(CalendarDialogTest, MonthButtonsHaveAnAccessibleNameAndAToolTip) {
+  TdlgOtaCalendar dialog;
+  EXPECT_EQ(dialog.btnPrevMonth->accessibleName(), "Previous month");
+  EXPECT_EQ(dialog.btnPrevMonth->toolTip(), "Previous month");
+  EXPECT_EQ(dialog.btnNextMonth->accessibleName(), "Next month");
+  EXPECT_EQ(dialog.btnNextMonth->toolTip(), "Next month");
+}
+
+// Dates with the longest day and month names must fit the label beside the
+// buttons.
+TEST_F(CalendarDialogTest, SelectedDateReadsInTheUsersLongDateFormatAndFits) {
+  struct Case { const char* locale; TDateTime date; const char* text; };
+  for (const Case& c : {Case{"en_US.UTF-8", EncodeDate(2026, 12, 11), "Friday, December 11, 2026"},
+                        Case{"en_US.UTF-8", EncodeDate(2026, 9, 30), "Wednesday, September 30, 2026"},
+                        Case{"de_DE.UTF-8", EncodeDate(2026, 12, 11), "Freitag, 11. Dezember 2026"},
+                        Case{"de_DE.UTF-8", EncodeDate(2027, 9, 30), "Donnerstag, 30. September 2027"},
+                        Case{"en_GB.UTF-8", EncodeDate(2026, 9, 30), "Wednesday, 30 September 2026"}}) {
+    SCOPED_TRACE(c.locale);
+    std::optional<ScopedFormatSettings> user;
+    {
+      test::ScopedEnv all("LC_ALL", c.locale);
+      user.emplace(FormatSettingsFromLocale());
+    }
+    TdlgOtaCalendar dialog;
+    Pick(dialog, c.date, [&c](TdlgOtaCalendar& d) {
+      EXPECT_EQ(Text(d.lblSelectedDate), c.text);
+      const QRect room = d.lblSelectedDate->contentsRect();
+      const QRect used = d.lblSelectedDate->fontMetrics().boundingRect(room, Qt::TextWordWrap, d.lblSelectedDate->text());
+      EXPECT_TRUE(room.contains(used)) << used.width() << "x" << used.height();
+    });
+  }
 }
 
 TEST_F(CalendarDialogTest, ListCloseUpsMoveToTheChosenMonthOrYearClampingTheDay) {

@@ -1,5 +1,10 @@
+#include <QApplication>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 
+#include "ui/ComboBox.h"
 #include "ui/DatasetTableModel.h"
 #include "DialogFixture.h"
 
@@ -43,6 +48,47 @@ TEST_F(DialogGridTest, GridFollowsTheGuestQueryThroughItsDataSource) {
 
   query.Close();
   EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(DialogGridTest, TabAndShiftTabLeaveTheFilledGridAndArrowKeysMoveBetweenItsCells) {
+  for (const char* room : {"101", "102", "103", "104"}) {
+    BookingRow booking;
+    booking.roomNumber = room;
+    booking.bookingDate = EncodeDate(2025, 6, 10);
+    booking.arrival = EncodeDate(2025, 7, 1);
+    booking.departure = EncodeDate(2025, 7, 3);
+    Database().AddBooking(booking);
+  }
+  TdlgCorvenna& dialog = CreateDialog();
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.PageControl->setCurrentWidget(dialog.tsLatestReservation);
+  QTableView* grid = dialog.dbgGuest;
+  const QAbstractItemModel& model = *grid->model();
+  ASSERT_EQ(model.rowCount(), 4);
+  const auto focusCell = [grid, &model](int row, int column) {
+    grid->setFocus();
+    grid->setCurrentIndex(model.index(row, column));
+  };
+
+  focusCell(3, model.columnCount() - 1);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(dialog.btnSend));
+
+  focusCell(0, 0);
+  QTest::keyClick(grid, Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(dialog.cbNumberDays));
+
+  focusCell(0, 0);
+  QTest::keyClick(grid, Qt::Key_Right);
+  QTest::keyClick(grid, Qt::Key_Down);
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+  EXPECT_EQ(grid->currentIndex(), model.index(2, 1));
+  QTest::keyClick(grid, Qt::Key_Left);
+  QTest::keyClick(grid, Qt::Key_Up);
+  EXPECT_EQ(grid->currentIndex(), model.index(1, 0));
+  dialog.hide();
 }
 
 TEST(DatasetTableModelTest, TitlesFollowTheFieldNameExactlyAndEveryColumnBoundToIt) {

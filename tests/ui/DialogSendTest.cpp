@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -448,6 +449,39 @@ TEST_F(DialogSendTest, CopyListingLeavesAnEmptyPlaceForAMissingOrUnreadableCopy)
   EXPECT_EQ(MessageCopyLines(AvailabilityCopies()), expected);
   WriteFileText(TempFolder() / "AvailNotifRS.xml", "not xml <");
   EXPECT_EQ(MessageCopyLines(AvailabilityCopies()), expected);
+}
+
+// A stale 50 MB reply that the failed run did not replace: its first megabyte of XML, the cut
+// falling inside a three-byte character, and a sparse rest that is no XML.
+TEST_F(DialogSendTest, LargeCopyIsShownUpToItsCutAndALineSaysWhereTheWholeCopyIs) {
+  const std::string start = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><OTA_HotelAvailNotifRS><Pad>";
+  const std::string item = "<Item>Zürich €</Item>";
+  const size_t euro = item.find("€");
+  std::string head = start + std::string((ShownCopyBytes - start.size() - std::string("</Pad>").size() - euro - 1) %
+                                             item.size(), 'x') + "</Pad>";
+  while (head.size() < 2 * ShownCopyBytes) head += item;
+  ASSERT_EQ((ShownCopyBytes - head.find("<Item>")) % item.size(), euro + 1) << "the cut is to fall inside the €";
+  const fs::path stale = TempFolder() / "AvailNotifRS.xml";
+  WriteFileText(stale, head);
+  constexpr uintmax_t CopySize = 50ull << 20;
+  fs::resize_file(stale, CopySize);
+  WriteCorvennaAvailReqUlr("http://127.0.0.1:1/");  // no reply: the stale copy stays
+  DialogFor(Availability);
+  Send();
+
+  const std::vector<std::string> lines = MemoLines();
+  const auto reply = std::find(lines.begin(), lines.end(), "<--AvailNotifRS-->");
+  ASSERT_NE(reply, lines.end());
+  const auto wholeItems = static_cast<std::ptrdiff_t>((ShownCopyBytes - head.find("<Item>")) / item.size());
+  // The marker, an empty line, declaration, root, Pad, the whole items, the cut one and the notice.
+  ASSERT_EQ(lines.end() - reply, 5 + wholeItems + 2);
+  EXPECT_EQ(reply[2], "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  EXPECT_EQ(reply[3], "<OTA_HotelAvailNotifRS>");
+  EXPECT_EQ(reply[5], "  <Item>Zürich €</Item>");
+  EXPECT_EQ(lines.end()[-2], "  <Item>Zürich </Item>");
+  EXPECT_EQ(lines.back(), "<--cut at 1 MiB: the whole copy is " + stale.string() + ", 52428800 bytes-->");
+  EXPECT_EQ(fs::file_size(stale), CopySize);
+  EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
 }
 
 TEST_F(DialogSendTest, FailedExchangeListsItsCopiesThenReportsTheFailureAndKeepsTheTypedPassword) {
