@@ -2,15 +2,9 @@
 // it arrives. Through the exports, as the host calls them: whatever became of
 // the reports, a booking is stored once and then reported as stored.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "LibraryHarness.h"
 #include "data/Constants.h"
