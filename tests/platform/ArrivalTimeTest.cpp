@@ -12,15 +12,13 @@ namespace {
 TDateTime Time(int h, int mi, int s = 0, int ms = 0) { return EncodeTime(h, mi, s, ms); }
 
 TFormatSettings FinnishFormatSettings() {
-  TFormatSettings finnish;
-  finnish.DecimalSeparator = ",";
-  finnish.ThousandSeparator = "\xC2\xA0";
-  finnish.DateSeparator = ".";
-  finnish.TimeSeparator = ".";
-  finnish.ShortDateFormat = "d.m.yyyy";
-  finnish.ShortTimeFormat = "h.nn";
-  finnish.LongTimeFormat = "h.nn.ss";
-  return finnish;
+  return TFormatSettings{.DecimalSeparator = ",",
+                         .ThousandSeparator = "\xC2\xA0",
+                         .DateSeparator = ".",
+                         .TimeSeparator = ".",
+                         .ShortDateFormat = "d.m.yyyy",
+                         .ShortTimeFormat = "h.nn",
+                         .LongTimeFormat = "h.nn.ss"};
 }
 
 struct ReadCase {
