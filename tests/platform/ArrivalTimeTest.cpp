@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <locale.h>
+
 #include <optional>
+#include <vector>
 
 #include "platform/ArrivalTime.h"
 #include "platform/Errors.h"
@@ -48,11 +51,25 @@ const std::initializer_list<ReadCase> XsTimeForms = {
     {"24:00:00", 0, std::nullopt},
 };
 
+// The American user's own record where the system has the locale, and the
+// ready-made English one.
+std::vector<TFormatSettings> AmericanFormatSettings() {
+  std::vector<TFormatSettings> records{EnglishFormatSettings()};
+  if (locale_t locale = newlocale(LC_ALL_MASK, "en_US.UTF-8", nullptr)) {
+    freelocale(locale);
+    const test::ScopedEnv all("LC_ALL", "en_US.UTF-8");
+    records.push_back(FormatSettingsFromLocale());
+  }
+  return records;
+}
+
 TEST(ArrivalTimeTest, EveryXsTimeFormIsReadUnderAnEnglishLocale) {
-  ExpectReadings(EnglishFormatSettings(), XsTimeForms);
-  ExpectReadings(EnglishFormatSettings(), {{"2:00 PM", Time(14, 0), std::nullopt},
-                                           {"14:00", Time(14, 0), std::nullopt},
-                                           {"9:05:30 am", Time(9, 5, 30), std::nullopt}});
+  for (const TFormatSettings& american : AmericanFormatSettings()) {
+    ExpectReadings(american, XsTimeForms);
+    ExpectReadings(american, {{"2:00 PM", Time(14, 0), std::nullopt},
+                              {"14:00", Time(14, 0), std::nullopt},
+                              {"9:05:30 am", Time(9, 5, 30), std::nullopt}});
+  }
 }
 
 TEST(ArrivalTimeTest, EveryXsTimeFormIsReadWhereTheTimeSeparatorIsAFullStop) {
