@@ -29,13 +29,13 @@ TArrivalTimeReading ReadArrivalTime(const std::string& text, const TFormatSettin
 //   useUtcTime says;
 // - a reading without one is taken as UTC when useUtcTime, else as local time
 //   and returned as it is.
-// The conversion to local time follows the current zone's (TZ) rules on that
-// arrival date, summer time included (an arrival date of 0 converts by the
-// rules of 30 December 1899, often the local mean time of the place). The result is a time of day (0 <= t < 1)
-// when the local arrival falls on the arrival date, else a value on the
-// neighbouring day in the date type's shape: 1.125 is 03:00 the day after,
-// -1.875 is 21:00 the day before. Raises EOSError when the system cannot
-// convert (see UTCToLocalTime).
+// The conversion follows the current zone's (TZ) rules on that arrival date,
+// summer time included; an arrival date of 0 converts by the rules of
+// 30 December 1899, often the local mean time of the place. The result is a
+// time of day (0 <= t < 1) when the local arrival falls on the arrival date,
+// else a value on a neighbouring day in the date type's shape: 1.125 is 03:00
+// the day after, -1.875 is 21:00 the day before. Raises EOSError when the
+// system cannot convert (see UTCToLocalTime).
 TDateTime LocalArrivalTime(const TArrivalTimeReading& reading, bool useUtcTime, TDateTime arrivalDate);
 
 }  // namespace corvenna

@@ -30,8 +30,9 @@ TSequence FirstSequence(std::string_view text) {
     return {};
   }
   for (size_t k = 1; k < length; ++k, low = 0x80, high = 0xBF) {
-    const auto next = k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
-    if (k >= text.size() || next < low || next > high) return {NoCharacter, k};
+    if (k >= text.size()) return {NoCharacter, k};
+    const auto next = static_cast<unsigned char>(text[k]);
+    if (next < low || next > high) return {NoCharacter, k};
     code = code << 6 | (next & 0x3Fu);
   }
   return {code, length};

@@ -29,12 +29,8 @@ class XsScanner {
     }
     return true;
   }
-  bool SomeDigits() {
-    const size_t start = at_;
-    while (at_ < text_.size() && IsDigit(text_[at_])) ++at_;
-    return at_ > start;
-  }
-  // The first `count` of one or more digits, the rest read and dropped.
+  // One or more digits read as a fraction of `count` places ("5" is 500 of
+  // three places), digits beyond those read and dropped.
   bool LeadingDigits(size_t count, int& value) {
     value = 0;
     size_t taken = 0;
