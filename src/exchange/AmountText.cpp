@@ -1,8 +1,10 @@
 #include "exchange/AmountText.h"
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/Errors.h"
+#include "platform/Text.h"
 
 namespace corvenna {
 namespace {
@@ -41,7 +43,39 @@ std::string ExponentText(uint64_t integerPart, const std::string& decimalSeparat
   return text + Format("E%02d", exponent);
 }
 
+// The length of the UTF-8 character that starts a valid text.
+size_t CharacterLength(unsigned char lead) { return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4; }
+
+// Taking out the first separator at a time and measuring the text again each
+// time would be quadratic. Built instead character by character: the text
+// built holds no separator, so a separator it ends with is the first one of
+// what is left, and its place is known from the units counted so far.
+std::string WithoutThousandSeparators(std::string_view text, std::string_view separator, int currencyDecimals) {
+  if (separator.empty() || text.find(separator) == std::string_view::npos) return std::string(text);
+  const auto separatorUnits = static_cast<int64_t>(Utf16Length(separator));
+  int64_t unitsLeft = static_cast<int64_t>(Utf16Length(text)), unitsBuilt = 0;
+  std::string built;
+  built.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = std::min(CharacterLength(static_cast<unsigned char>(text[at])), text.size() - at);
+    const std::string_view character = text.substr(at, length);
+    const auto units = static_cast<int64_t>(Utf16Length(character));
+    built.append(character), at += length, unitsBuilt += units, unitsLeft -= units;
+    if (!std::string_view(built).ends_with(separator)) continue;
+    const int64_t position = unitsBuilt - separatorUnits + 1;
+    if (position >= unitsBuilt + unitsLeft - currencyDecimals) return built.append(text.substr(at));
+    built.resize(built.size() - separator.size()), unitsBuilt -= separatorUnits;
+  }
+  return built;
+}
+
 }  // namespace
+
+std::string DotAmountText(const std::string& value, const TFormatSettings& settings) {
+  const std::string text = ReplaceAll(ValidUtf8(Trim(value)), settings.CurrencyString, "");
+  return ReplaceAll(WithoutThousandSeparators(text, settings.ThousandSeparator, settings.CurrencyDecimals), ".",
+                    settings.DecimalSeparator);
+}
 
 std::string AmountText(Currency amount, const std::string& decimalSeparator) {
   const bool negative = amount.raw < 0;

@@ -15,4 +15,12 @@ std::string AmountText(Currency amount, const std::string& decimalSeparator);
 // themselves are never touched.
 std::string RateAmountText(Currency amount, bool useDot, const TFormatSettings& settings = FormatSettings());
 
+// A reply's amount written with a dot ("1,234.50", "1.234.50", "$1,234.50")
+// made readable by StrToFloat under the settings: trimmed, made valid UTF-8,
+// the currency string taken out; then each thousand separator, first to last,
+// taken out while it stands before the last CurrencyDecimals characters
+// (counted in UTF-16 units; "1.500" keeps its "." where three decimals are
+// the rule); then each "." made the decimal separator. Linear in the length.
+std::string DotAmountText(const std::string& value, const TFormatSettings& settings = FormatSettings());
+
 }  // namespace corvenna

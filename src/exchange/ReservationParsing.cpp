@@ -7,6 +7,7 @@
 #include "data/OtaDataCheck.h"
 #include "data/OtaDataModule.h"
 #include "data/OtaGfgIni.h"
+#include "exchange/AmountText.h"
 #include "exchange/BookingImport.h"
 #include "exchange/ExchangeFrame.h"
 #include "exchange/ImportRecord.h"
@@ -35,7 +36,7 @@ TParseSettings Settings;
 
 bool IsElement(const XmlNode& node) { return node.NodeType() == XmlNode::Element; }
 
-std::string TextOf(const XmlNode& element) { return Trim(element.Text()); }
+std::string TextOf(const XmlNode& element) { return ValidUtf8(Trim(element.Text())); }
 
 template <typename OnElement>
 void WalkElements(const TNodeList& nodes, const OnElement& onElement) {
@@ -70,7 +71,7 @@ void ReadGuestElement(const XmlNode& element) {
   if (name == "AddressLine") (g.Address1.empty() ? g.Address1 : g.Address2) = TextOf(element);
   if (name == "Telephone") {
     for (const auto& [attribute, value] : element.Attributes())
-      if (attribute == "PhoneNumber") g.PhoneNumber = Trim(value);
+      if (attribute == "PhoneNumber") g.PhoneNumber = ValidUtf8(Trim(value));
   }
 }
 
@@ -103,8 +104,8 @@ void ReadTimeSpan(const XmlNode& element, TStayDates& dates) {
 
 void ReadRoomRate(const XmlNode& element) {
   for (const auto& [name, value] : element.Attributes()) {
-    if (name == "RoomTypeCode") ParsedStay.RoomTypeCode = Trim(value);
-    if (name == "RatePlanCode") ParsedStay.RatePlanCode = Trim(value);
+    if (name == "RoomTypeCode") ParsedStay.RoomTypeCode = ValidUtf8(Trim(value));
+    if (name == "RatePlanCode") ParsedStay.RatePlanCode = ValidUtf8(Trim(value));
     if (name == "NumberOfUnits") ParsedStay.NoRooms = StrToInt(Trim(value));
   }
 }
@@ -121,26 +122,11 @@ void ReadGuestCount(const XmlNode& element) {
   if (code == "7") ParsedStay.NoChildren += count;
 }
 
-// A dotted amount ("1,234.50" or "1.234.50") made readable by the locale:
-// currency string and thousand separators out, the dot as decimal separator.
-std::string DotAmountText(const std::string& value, const TFormatSettings& locale) {
-  std::string text = ReplaceAll(Trim(value), locale.CurrencyString, "");
-  const std::string& thousands = locale.ThousandSeparator;
-  if (!thousands.empty()) {
-    for (size_t at = text.find(thousands); at != std::string::npos; at = text.find(thousands)) {
-      const auto position = static_cast<int64_t>(Utf16Length(std::string_view(text).substr(0, at))) + 1;
-      if (position >= static_cast<int64_t>(Utf16Length(text)) - locale.CurrencyDecimals) break;
-      text.erase(at, thousands.size());
-    }
-  }
-  return ReplaceAll(text, ".", locale.DecimalSeparator);
-}
-
 void ReadTotal(const XmlNode& element, const TStayDates& dates) {
   const std::string amountName = Settings.afterTax ? "AmountAfterTax" : "AmountBeforeTax";
   const bool useDot = Settings.useDot;
   for (const auto& [name, value] : element.Attributes()) {
-    if (name == "CurrencyCode") ParsedStay.CurrCode = Trim(value);
+    if (name == "CurrencyCode") ParsedStay.CurrCode = ValidUtf8(Trim(value));
     if (name != amountName) continue;
     const std::string text = useDot ? DotAmountText(value, FormatSettings()) : Trim(value);
     long double amount = StrToFloat(text);

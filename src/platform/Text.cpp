@@ -27,12 +27,20 @@ bool StartsWith(std::string_view text, std::string_view prefix) { return text.su
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
+// Built anew rather than replaced in place, which would move the rest of a
+// long text once for every occurrence.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   if (from.empty()) return text;
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
+  size_t at = text.find(from);
+  if (at == std::string::npos) return text;
+  std::string replaced;
+  replaced.reserve(text.size());
+  size_t copied = 0;
+  for (; at != std::string::npos; at = text.find(from, copied)) {
+    replaced.append(text, copied, at - copied).append(to);
+    copied = at + from.size();
   }
-  return text;
+  return replaced.append(text, copied, std::string::npos);
 }
 
 std::string LowerCaseAscii(std::string text) {

@@ -62,6 +62,13 @@ TDateTime StrToDate(const std::string& text, const TFormatSettings& settings = F
 // sequence.
 std::string_view Utf8Left(std::string_view utf8, size_t maxBytes);
 
+// The text as valid UTF-8 for storage: each ill-formed sequence (the longest
+// start of one that could still be well formed, else one byte) becomes
+// U+FFFD. A surrogate pair written as two three-byte sequences (as a parser
+// writes the references "&#xD83D;&#xDE00;") becomes its one character; a lone
+// surrogate becomes U+FFFD. NUL stays.
+std::string ValidUtf8(std::string_view text);
+
 // Length in UTF-16 code units, and the first `units` code units (never
 // splitting a surrogate pair), as the host counts characters.
 size_t Utf16Length(std::string_view utf8);

@@ -78,10 +78,15 @@ std::optional<std::string> MarkNulReferences(std::string_view xml) {
 
 std::string UnmarkNul(const char* value) {
   if (std::strchr(value, kMarker[0]) == nullptr) return value;
-  std::string text = value;
-  for (size_t at = text.find(kMarker); at != std::string::npos; at = text.find(kMarker, at + 1))
-    text.replace(at, kMarker.size(), 1, '\0');
-  return text;
+  const std::string_view marked = value;
+  std::string text;
+  text.reserve(marked.size());
+  size_t copied = 0;
+  for (size_t at = marked.find(kMarker); at != std::string_view::npos; at = marked.find(kMarker, copied)) {
+    text.append(marked.substr(copied, at - copied)).push_back('\0');
+    copied = at + kMarker.size();
+  }
+  return text.append(marked.substr(copied));
 }
 
 }  // namespace corvenna

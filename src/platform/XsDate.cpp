@@ -1,5 +1,6 @@
 #include "platform/XsDate.h"
 
+#include <optional>
 #include <string_view>
 
 #include "platform/Errors.h"
@@ -28,10 +29,15 @@ class XsScanner {
     }
     return true;
   }
-  bool SomeDigits() {
-    const size_t start = at_;
-    while (at_ < text_.size() && IsDigit(text_[at_])) ++at_;
-    return at_ > start;
+  // One or more digits read as a fraction of `count` places ("5" is 500 of
+  // three places), digits beyond those read and dropped.
+  bool LeadingDigits(size_t count, int& value) {
+    value = 0;
+    size_t taken = 0;
+    for (; at_ < text_.size() && IsDigit(text_[at_]); ++at_, ++taken)
+      if (taken < count) value = value * 10 + (text_[at_] - '0');
+    for (; taken < count && taken > 0; ++taken) value *= 10;
+    return taken > 0;
   }
 
  private:
@@ -39,25 +45,50 @@ class XsScanner {
   size_t at_ = 0;
 };
 
-// "Z", "+hh:mm" or "-hh:mm" (hours up to 14), or nothing.
-bool TakeZone(XsScanner& scan) {
-  if (scan.AtEnd() || scan.Take('Z')) return true;
-  if (!scan.Take('+') && !scan.Take('-')) return false;
+// "Z", "+hh:mm" or "-hh:mm" (hours up to 14), or nothing; the offset in
+// minutes east of UTC.
+bool TakeZone(XsScanner& scan, std::optional<int>& offsetMinutes) {
+  offsetMinutes.reset();
+  if (scan.AtEnd()) return true;
+  if (scan.Take('Z')) {
+    offsetMinutes = 0;
+    return true;
+  }
+  const bool west = scan.Take('-');
+  if (!west && !scan.Take('+')) return false;
   int hours = 0, minutes = 0;
   if (!scan.Digits(2, hours) || !scan.Take(':') || !scan.Digits(2, minutes)) return false;
-  return hours < 14 ? minutes <= 59 : hours == 14 && minutes == 0;
+  if (hours < 14 ? minutes > 59 : hours != 14 || minutes != 0) return false;
+  offsetMinutes = (west ? -1 : 1) * (hours * 60 + minutes);
+  return true;
 }
 
-// "hh:mm:ss" with an optional fraction; 24:00:00 is the end of the day.
-bool TakeTime(XsScanner& scan) {
-  int hour = 0, minute = 0, second = 0;
+bool TakeZone(XsScanner& scan) {
+  std::optional<int> ignored;
+  return TakeZone(scan, ignored);
+}
+
+// "hh:mm:ss" with an optional fraction (its first three digits kept as
+// milliseconds); 24:00:00 is the end of the day, the same time of day as 00:00:00.
+bool TakeTime(XsScanner& scan, TDateTime& time) {
+  int hour = 0, minute = 0, second = 0, msec = 0;
   if (!scan.Digits(2, hour) || !scan.Take(':') || !scan.Digits(2, minute) || !scan.Take(':') ||
       !scan.Digits(2, second)) {
     return false;
   }
-  if (scan.Take('.') && !scan.SomeDigits()) return false;
-  if (hour == 24) return minute == 0 && second == 0;
-  return hour < 24 && minute < 60 && second < 60;
+  if (scan.Take('.') && !scan.LeadingDigits(3, msec)) return false;
+  if (hour == 24) {
+    time = 0;
+    return minute == 0 && second == 0 && msec == 0;
+  }
+  if (hour > 23 || minute > 59 || second > 59) return false;
+  time = EncodeTime(hour, minute, second, msec);
+  return true;
+}
+
+bool TakeTime(XsScanner& scan) {
+  TDateTime ignored = 0;
+  return TakeTime(scan, ignored);
 }
 
 std::string_view TrimXmlSpace(std::string_view text) {
@@ -77,6 +108,14 @@ TDateTime ParseXsDate(const std::string& text) {
                      IsValidDate(year, month, day);
   if (!valid) throw EConvertError(Format("'%s' is not a valid date", text.c_str()));
   return EncodeDate(year, month, day);
+}
+
+bool TryParseXsTime(const std::string& text, TXsTime& value) {
+  XsScanner scan(TrimXmlSpace(text));
+  TXsTime parsed;
+  if (!TakeTime(scan, parsed.timeOfDay) || !TakeZone(scan, parsed.offsetMinutes) || !scan.AtEnd()) return false;
+  value = parsed;
+  return true;
 }
 
 }  // namespace corvenna

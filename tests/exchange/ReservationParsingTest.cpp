@@ -272,6 +272,41 @@ TEST_F(ReservationParsing, TheLastTextOfAStayBecomesItsNotes) {
   EXPECT_EQ(Rows("SELECT SpecRequirements FROM GuestData ORDER BY GuestID"), expected);
 }
 
+// Names, contact, comments and codes reach the host as valid UTF-8.
+TEST_F(ReservationParsing, TextThatIsNotUtf8IsStoredWithReplacementCharacters) {
+  const std::string fffd = "\xEF\xBF\xBD", grin = "\xF0\x9F\x98\x80";
+  struct Case {
+    const char* what;
+    std::string written, stored;
+  };
+  const Case cases[] = {
+      {"a raw Latin-1 byte", "Zo\xEB", "Zo" + fffd},
+      {"a surrogate pair of references", "Zo&#xD83D;&#xDE00;", "Zo" + grin},
+      {"a lone low surrogate", "Zo&#xDC00;", "Zo" + fffd},
+      {"a lone high surrogate", "Zo&#xD83D;e", "Zo" + fffd + "e"},
+      {"a sequence cut short", "Zo\xE2\x82", "Zo" + fffd},
+      {"valid text", "Zo\xC3\xAB &#x1F600;", "Zo\xC3\xAB " + grin},
+  };
+  std::string reservations;
+  std::vector<std::vector<TVariant>> expected;
+  int day = 1;
+  for (const Case& c : cases) {
+    const std::string& w = c.written;
+    const std::string contact = "<Telephone PhoneNumber=\"" + w + "\"/><Email>" + w + "</Email>";
+    const std::string stay = "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\" RatePlanCode=\"" + w +
+                             "\"/></RoomRates>" + Span(day, day + 1) + "<Comments><Comment><Text>" + w +
+                             "</Text></Comment></Comments></RoomStay>";
+    reservations += Reservation("CV" + std::to_string(day), stay, Guest(w, w + "-" + std::to_string(day), contact));
+    const std::string& v = c.stored;
+    expected.push_back({v, v + "-" + std::to_string(day), v, v, v, v});
+    ++day;
+  }
+  Parse(Reply(reservations));
+  EXPECT_EQ(Rows("SELECT n.GivenName, n.FamilyName, n.PhoneNumber, n.Email, d.SpecRequirements, d.TariffCode "
+                 "FROM GuestData d JOIN GuestName n ON n.GuestCode = d.GuestCode ORDER BY d.GuestID"),
+            expected);
+}
+
 TEST_F(ReservationParsing, AValueThatCannotBeConvertedEndsTheWalkAndKeepsWhatWasStored) {
   Parse(Reply(Reservation("CV1", Stay("DBL", 1, 4)) +
               Reservation("CV2", "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\" NumberOfUnits=\"two\"/>"

@@ -31,7 +31,7 @@ void SetEndpoint(const std::string& url) { SetString(std::string(CorvennaKey), "
 class OfferFolder {
  public:
   explicit OfferFolder(const std::string& name, const std::vector<fs::path>& files = {})
-      : path_(fs::path(::testing::TempDir()) / ("corvenna-offer-" + name)) {
+      : path_(fs::path(::testing::TempDir()) / ("corvenna-offer-" + name + "-" + std::to_string(getpid()))) {
     fs::remove_all(path_);
     fs::create_directories(path_);
     for (const fs::path& file : files) fs::copy_file(file, path_ / file.filename());

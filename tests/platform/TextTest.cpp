@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "platform/Text.h"
 
 namespace corvenna {
@@ -35,6 +39,29 @@ TEST(TextTest, ReplaceAllAndComparisons) {
   EXPECT_TRUE(StartsWith("{userdocs}\\x", "{userdocs}"));
   EXPECT_FALSE(StartsWith("{user", "{userdocs}"));
   EXPECT_TRUE(Contains("OTA_ReadRQ", "Read"));
+}
+
+// The in-place replacement ReplaceAll was first written as.
+std::string ReplaceAllInPlace(std::string text, std::string_view from, std::string_view to) {
+  if (from.empty()) return text;
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(TextTest, ReplaceAllGivesWhatInPlaceReplacementGaveForEverySmallText) {
+  std::vector<std::string> texts{""};
+  for (size_t from = 0, length = 0; length < 7; ++length) {
+    const size_t to = texts.size();
+    for (size_t k = from; k < to; ++k)
+      for (const char* piece : {"a", "b", "\r", "\n"}) texts.push_back(texts[k] + piece);
+    from = to;
+  }
+  const std::pair<const char*, const char*> replacements[] = {
+      {"\r\n", " "}, {"a", ""}, {"aa", "a"}, {"a", "aa"}, {"ab", "ba"}, {"\n", "\r\n"}, {"b", "b"}};
+  for (const std::string& text : texts)
+    for (const auto& [from, to] : replacements)
+      ASSERT_EQ(ReplaceAll(text, from, to), ReplaceAllInPlace(text, from, to)) << text << " " << from;
 }
 
 TEST(TextTest, Utf16CountsCodeUnits) {

@@ -20,6 +20,7 @@ TEST(XmlNulReference, ReadsAsNulInAttributesAndTextAndNowhereElse) {
       {"other references as before", R"(<a v="&#x41;&#1;">&amp;#0;</a>)", "A\x01", "&#0;"},
       {"CDATA keeps it as written", R"(<a v=""><![CDATA[&#0;]]></a>)", "", "&#0;"},
       {"a comment is left alone", R"(<a v="&#0;"><!--&#0;-->z</a>)", "\0"s, "z"},
+      {"in a row, and after a byte C0", "<a v=\"&#0;&#0;\">\xC0&#0;</a>", "\0\0"s, "\xC0\0"s},
       {"an UTF-8 declaration", R"(<?xml version="1.0" encoding="UTF-8"?><a v="&#0;q">t</a>)", "\0q"s, "t"},
   };
   for (const auto& c : cases) {
