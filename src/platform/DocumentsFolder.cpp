@@ -24,7 +24,7 @@ std::optional<std::string> XdgDocumentsEntry(const std::string& home) {
   const std::string folder = config && *config ? std::string(config) : home + "/.config";
   const std::string file = folder + "/user-dirs.dirs";
   struct stat status {};
-  if (lstat(file.c_str(), &status) != 0) return std::nullopt;
+  if (stat(file.c_str(), &status) != 0) return std::nullopt;
   std::istringstream in(ReadRegularFileStart(file, MaxUserDirsBytes, "the user folder list").Text);
   std::optional<std::string> found;
   const std::string key = "XDG_DOCUMENTS_DIR=";
