@@ -133,6 +133,7 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
   const std::string wireText = SealRequest(doc);
   SaveMessageCopy(doc, "ReadRQ.xml");
   LogReadRequest(run.Log(), doc, silent);
+  RequireCopyPlace("ResRetriveRS.xml");
 
   const TPostedReply expected = PostRequest(doc, settings.Endpoint, wireText);
   DeleteMessageCopy("ResRetriveRS.xml");

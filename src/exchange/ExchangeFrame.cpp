@@ -1,5 +1,7 @@
 #include "exchange/ExchangeFrame.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include "platform/Errors.h"
 #include "platform/HttpRequest.h"
 #include "platform/PrivateFile.h"
+#include "platform/RegularFile.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 
@@ -58,7 +61,8 @@ void TDayLog::Closer::operator()(std::FILE* file) const { std::fclose(file); }
 
 TDayLog::TDayLog(const std::string& path) : path_(path), file_(OpenPrivateFileForAppend(path)) {
   if (!file_)
-    throw EOSError(Format("Cannot open the exchange log \"%s\": %s", path.c_str(), PrivateFileErrorText(errno).c_str()));
+    throw EOSError(
+        Format("Cannot open the exchange log \"%s\": %s", path.c_str(), PrivateFileErrorText(path, errno).c_str()));
 }
 
 TDayLog::~TDayLog() = default;
@@ -289,7 +293,16 @@ void MaskPaymentCards(XmlDocument& doc) {
 
 std::string MessageCopyPath(const std::string& name) { return GetMyDocumentsPath() + std::string(TempSubPath) + name; }
 
+void RequireCopyPlace(const std::string& name) {
+  const std::string path = MessageCopyPath(name);
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) return;
+  throw EOSError(
+      Format("Cannot write the message copy \"%s\": %s", path.c_str(), NotRegularFileText(status.st_mode).c_str()));
+}
+
 void DeleteMessageCopy(const std::string& name) {
+  RequireCopyPlace(name);
   const std::string path = MessageCopyPath(name);
   std::error_code error;
   std::filesystem::remove(path, error);
@@ -304,6 +317,7 @@ bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& n
   SaveMessageCopy(doc, names.requestCopy);
   run.Log().AddDocument(names.requestMarker, doc);
 
+  RequireCopyPlace(names.replyCopy);
   const TPostedReply expected = PostRequest(doc, run.Settings().Endpoint, wireText);
   DeleteMessageCopy(names.replyCopy);
   RequireAnswer(doc, expected);

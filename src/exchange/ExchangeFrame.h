@@ -179,7 +179,11 @@ void MaskPaymentCards(XmlDocument& doc);
 // Message copies: the Documents folder + "/Quendale/Temp/" + name (asked anew
 // each time; the folder is never created).
 std::string MessageCopyPath(const std::string& name);
-// Removes the copy when it exists.
+// Raises EOSError, naming the path and what stands there, when the copy's
+// place holds something that is neither a regular file nor a symbolic link
+// (a FIFO, a socket, a device, a folder): it is no copy of ours.
+void RequireCopyPlace(const std::string& name);
+// Removes the copy when it exists; what RequireCopyPlace refuses is left.
 void DeleteMessageCopy(const std::string& name);
 // Saves the document over the copy; raises EXmlError when it cannot.
 void SaveMessageCopy(const XmlDocument& doc, const std::string& name);
@@ -193,8 +197,8 @@ struct TMessageNames {
 };
 
 // Sends the request built in doc the way the updates and the reports do: the
-// request copy deleted, saved and logged; the post; the old reply copy
-// deleted, the reply checked (RequireAnswer, then CheckResponseErrors), saved
+// request copy deleted, saved and logged; the reply copy's place checked; the
+// post; the old reply copy deleted, the reply checked (RequireAnswer, then CheckResponseErrors), saved
 // and logged. Returns the check's verdict.
 bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
 

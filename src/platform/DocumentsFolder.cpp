@@ -3,10 +3,15 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+
+#include "platform/RegularFile.h"
 
 namespace corvenna {
 namespace {
+
+// A list of a dozen folders; no larger file is one.
+constexpr size_t MaxUserDirsBytes = 1 << 20;
 
 std::string WithoutTrailingSlashes(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -17,7 +22,10 @@ std::string WithoutTrailingSlashes(std::string path) {
 std::optional<std::string> XdgDocumentsEntry(const std::string& home) {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const std::string folder = config && *config ? std::string(config) : home + "/.config";
-  std::ifstream in(folder + "/user-dirs.dirs");
+  const std::string file = folder + "/user-dirs.dirs";
+  struct stat status {};
+  if (stat(file.c_str(), &status) != 0) return std::nullopt;
+  std::istringstream in(ReadRegularFileStart(file, MaxUserDirsBytes, "the user folder list").Text);
   std::optional<std::string> found;
   const std::string key = "XDG_DOCUMENTS_DIR=";
   for (std::string line; std::getline(in, line);) {

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/RegularFile.h"
+
 namespace corvenna {
 namespace {
 
@@ -22,7 +24,7 @@ constexpr size_t MaxNamesSize = 1 << 20;
 
 class ReadOnlyFile {
  public:
-  explicit ReadOnlyFile(const std::string& fileName) : fd_(open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  explicit ReadOnlyFile(const std::string& fileName) : fd_(OpenRegularFile(fileName, O_RDONLY)) {}
   ~ReadOnlyFile() {
     if (fd_ >= 0) close(fd_);
   }

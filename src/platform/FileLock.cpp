@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/RegularFile.h"
 
 namespace corvenna {
 
@@ -26,8 +27,11 @@ TFileLock::TFileLock(const std::string& path) : path_(path) {
   // Read access is all flock needs, and other users of a shared database may
   // open a lock file that one of them created. A planted link would have us
   // create a file wherever it points.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
-  if (fd_ < 0) throw EOSError(Format("Cannot open the lock file \"%s\": %s", path.c_str(), std::strerror(errno)));
+  fd_ = OpenRegularFile(path, O_RDONLY | O_CREAT | O_NOFOLLOW, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+  if (fd_ < 0) {
+    const int error = errno;
+    throw EOSError(Format("Cannot open the lock file \"%s\": %s", path.c_str(), OpenFailureText(path, error).c_str()));
+  }
 }
 
 TFileLock::~TFileLock() {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/RegularFile.h"
+
 namespace corvenna {
 namespace {
 
@@ -48,7 +50,7 @@ bool WriteNewFile(int fd, std::string_view text, bool replacing) {
 }  // namespace
 
 std::FILE* OpenPrivateFileForAppend(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, kOwnerOnly);
+  const int fd = OpenRegularFile(path, O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW, kOwnerOnly);
   if (fd < 0) return nullptr;
   std::FILE* file = MakeOwnerOnly(fd) ? ::fdopen(fd, "ab") : nullptr;
   if (file == nullptr) {
@@ -66,6 +68,12 @@ bool ReplacePrivateFile(const std::string& path, std::string_view text) {
   // refused all the same, so that the run says what it found.
   if (replacing && S_ISLNK(old.st_mode)) {
     errno = ELOOP;
+    return false;
+  }
+  // Nor is anything else that is no regular file: a FIFO or a socket may be
+  // another program's, and renaming over a folder fails anyway.
+  if (replacing && !S_ISREG(old.st_mode)) {
+    errno = EINVAL;
     return false;
   }
   std::string temporary = TemporaryNameBeside(path);
@@ -88,9 +96,9 @@ bool ReplacePrivateFile(const std::string& path, std::string_view text) {
   return replaced;
 }
 
-std::string PrivateFileErrorText(int error) {
+std::string PrivateFileErrorText(const std::string& path, int error) {
   if (error == ELOOP) return "it is a symbolic link, and no file is written through one";
-  return std::strerror(error);
+  return OpenFailureText(path, error);
 }
 
 }  // namespace corvenna

@@ -1,11 +1,9 @@
 #include "platform/Translations.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <limits>
 #include <sstream>
 
-#include "platform/Errors.h"
+#include "platform/RegularFile.h"
 #include "platform/Text.h"
 
 namespace corvenna {
@@ -50,12 +48,7 @@ TTranslations::TTranslations(std::vector<std::string> languageNames) : languageN
 void TTranslations::ClearTranslations() { texts_.clear(); }
 
 void TTranslations::LoadAllFromFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw EOSError(Format("Cannot open translation file \"%s\": %s", path.c_str(), std::strerror(errno)));
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) throw EOSError(Format("Cannot read translation file \"%s\"", path.c_str()));
-  LoadAllFromText(content.str());
+  LoadAllFromText(ReadRegularFileStart(path, std::numeric_limits<size_t>::max(), "translation file").Text);
 }
 
 void TTranslations::LoadAllFromText(const std::string& text) {

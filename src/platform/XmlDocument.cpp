@@ -7,13 +7,13 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <limits>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include "platform/Errors.h"
 #include "platform/PrivateFile.h"
+#include "platform/RegularFile.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 #include "platform/XmlNulReference.h"
@@ -476,18 +476,17 @@ bool XmlDocument::LoadXml(const std::string& text) { return Parse(impl_->doc, te
 void XmlDocument::Save(const std::string& path) const {
   if (!ReplacePrivateFile(path, Serialise(impl_->doc, FileEncodingOf(impl_->doc))))
     throw EXmlError(Format("Could not save the XML document to '%s': %s", path.c_str(),
-                           PrivateFileErrorText(errno).c_str()));
+                           PrivateFileErrorText(path, errno).c_str()));
 }
 
 bool XmlDocument::Load(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  std::string text;
+  try {
+    text = ReadRegularFileStart(path, std::numeric_limits<size_t>::max()).Text;
+  } catch (const EOSError&) {
     impl_->doc.reset();
     return false;
   }
-  std::ostringstream content;
-  content << file.rdbuf();
-  const std::string text = content.str();
   return Parse(impl_->doc, text.data(), text.size());
 }
 

@@ -102,7 +102,8 @@ class XmlDocument {
   // Writes the document to a file, replacing it as ReplacePrivateFile does: a
   // failed save leaves the old file whole. Raises EXmlError naming the path.
   void Save(const std::string& path) const;
-  // Reads a file; false (and an empty document) when it is missing or not XML.
+  // Reads a file; false (and an empty document) when it is missing, no regular
+  // file or not XML.
   bool Load(const std::string& path);
   // Removes every node.
   void Clear();

@@ -102,8 +102,15 @@ void TdlgCorvenna::FormCreate() {
 void TdlgCorvenna::LoadTranslations() {
   siLang1_.ClearTranslations();
   const std::string path = ReadLanguageFile();
+  // No file means the built-in texts. A file that cannot be read, or what is no
+  // regular file, is reported and the built-in texts stay: the rest of the
+  // form must still load, or a Send would store its empty fields.
   std::error_code error;
-  if (std::filesystem::is_regular_file(path, error)) siLang1_.LoadAllFromFile(path);
+  try {
+    if (std::filesystem::exists(path, error)) siLang1_.LoadAllFromFile(path);
+  } catch (const EOSError& failure) {
+    ShowErrorBox(failure.what());
+  }
   siLang1_.SetActiveLanguage(ReadLanguage());
 }
 

@@ -1,10 +1,12 @@
 #include "ui/MessageCopies.h"
 
-#include <algorithm>
-#include <fstream>
+#include <cstdint>
+#include <filesystem>
 
 #include "data/Constants.h"
 #include "data/OtaGfgIni.h"
+#include "platform/Errors.h"
+#include "platform/RegularFile.h"
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 
@@ -15,22 +17,27 @@ static_assert(ShownCopyBytes == 1 << 20, "the notice names the cut");
 
 struct TCopyHead {
   std::string Text;
-  std::streamoff Size = 0;  // of the whole copy
+  uint64_t Size = 0;  // of the whole copy
   bool Cut = false;
+  std::string Unreadable;  // why a copy that is there cannot be shown
 };
 
 // The first ShownCopyBytes of the copy, cut on a character boundary; the rest
-// of a larger copy is never read, so showing it costs no more than that.
+// of a larger copy is never read, so showing it costs no more than that. What
+// is no regular file is not read at all: a FIFO would hold the dialog.
 TCopyHead ReadCopyHead(const std::string& path) {
   TCopyHead head;
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return head;
-  head.Size = std::max<std::streamoff>(file.tellg(), 0);
-  file.seekg(0);
-  // One byte more tells whether the cut falls inside a character.
-  head.Text.resize(static_cast<size_t>(std::min<std::streamoff>(head.Size, ShownCopyBytes + 1)));
-  file.read(head.Text.data(), static_cast<std::streamsize>(head.Text.size()));
-  head.Text.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+  std::error_code missing;
+  if (!std::filesystem::exists(path, missing)) return head;
+  try {
+    // One byte more tells whether the cut falls inside a character.
+    TFileStart start = ReadRegularFileStart(path, ShownCopyBytes + 1, "the copy");
+    head.Size = start.Size;
+    head.Text = std::move(start.Text);
+  } catch (const EOSError& error) {
+    head.Unreadable = error.what();
+    return head;
+  }
   if (head.Text.size() > ShownCopyBytes) {
     head.Text.resize(Utf8Left(head.Text, ShownCopyBytes).size());
     head.Cut = true;
@@ -38,7 +45,7 @@ TCopyHead ReadCopyHead(const std::string& path) {
   return head;
 }
 
-std::string CutNotice(const std::string& path, std::streamoff size) {
+std::string CutNotice(const std::string& path, uint64_t size) {
   return "<--cut at 1 MiB: the whole copy is " + path + ", " + std::to_string(size) + " bytes-->";
 }
 
@@ -73,7 +80,9 @@ std::vector<std::string> MessageCopyLines(const std::vector<TMessageCopy>& copie
     lines.emplace_back();
     const std::string path = folder + copies[i].FileName;
     const TCopyHead head = ReadCopyHead(path);
-    if (head.Cut) {
+    if (!head.Unreadable.empty()) {
+      lines.push_back("<--unreadable: " + head.Unreadable + "-->");
+    } else if (head.Cut) {
       lines.push_back(ReIndentXmlHead(head.Text));
       lines.push_back(CutNotice(path, head.Size));
     } else {

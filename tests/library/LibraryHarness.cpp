@@ -55,6 +55,26 @@ void WritePluginSettings(const std::string& endpoint) {
   }
 }
 
+// The program's wait status; without a limit it is waited for as long as it runs.
+int WaitForProgram(pid_t pid, std::chrono::milliseconds limit, bool& timedOut) {
+  int status = 0;
+  if (limit.count() <= 0) {
+    waitpid(pid, &status, 0);
+    return status;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      timedOut = true;
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return status;
+}
+
 }  // namespace
 
 LoadedLibrary::LoadedLibrary() {
@@ -184,7 +204,8 @@ bool KillHostRetrievalAtItsFirstReport(const LibraryHost& host, const std::funct
   return reporting;
 }
 
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv) {
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv,
+                      std::chrono::milliseconds limit) {
   const fs::path out = ScratchFile("corvenna-out");
   const fs::path err = ScratchFile("corvenna-err");
   posix_spawn_file_actions_t actions;
@@ -210,8 +231,7 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::
   posix_spawn_file_actions_destroy(&actions);
   ProgramRun run;
   if (spawned == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const int status = WaitForProgram(pid, limit, run.timedOut);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   run.out = ReadFileText(out);

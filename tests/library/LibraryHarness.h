@@ -2,6 +2,7 @@
 // What the library tests share: the built libcorvenna.so loaded with dlopen
 // as the host loads it, a hotel in a scratch home with channel-sim serving
 // reservations, a capture of standard error, and running a program.
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -97,11 +98,14 @@ struct ProgramRun {
   int exitCode = -1;
   std::string out;
   std::string err;
+  bool timedOut = false;  // killed when its time was up
 };
 // "<ID> success" or "<ID> error <Code>" for the body of one report.
 std::string ReportOutcomeOf(const std::string& report);
 
-// Runs a program with the current environment plus `extraEnv`, and waits for it.
-ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {});
+// Runs a program with the current environment plus `extraEnv`, and waits for
+// it; for at most `limit` when one is given, then kills it with SIGKILL.
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::map<std::string, std::string>& extraEnv = {},
+                      std::chrono::milliseconds limit = {});
 
 }  // namespace corvenna::test

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "LibraryHarness.h"
@@ -27,13 +28,14 @@ const fs::path kRetrievalFixtures = fs::path(CORVENNA_TEST_DATA_DIR) / "retrieva
 void SetEndpoint(const std::string& url) { SetString(std::string(CorvennaKey), "CorvennaAvailReqUlr", url); }
 
 // A folder of its own for channel-sim to serve, holding the given
-// reservation files; removed with the object.
+// reservation files; removed with the object. Its name is unique: a test run
+// beside this one, of another build, must not empty it.
 class OfferFolder {
  public:
-  explicit OfferFolder(const std::string& name, const std::vector<fs::path>& files = {})
-      : path_(fs::path(::testing::TempDir()) / ("corvenna-offer-" + name + "-" + std::to_string(getpid()))) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
+  explicit OfferFolder(const std::string& name, const std::vector<fs::path>& files = {}) {
+    std::string pattern = (fs::path(::testing::TempDir()) / ("corvenna-offer-" + name + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
     for (const fs::path& file : files) fs::copy_file(file, path_ / file.filename());
   }
   ~OfferFolder() {

@@ -19,6 +19,7 @@
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 #include "support/ExchangeFixture.h"
+#include "support/NotAFile.h"
 #include "ui/CalendarGrid.h"
 #include "ui/ComboBox.h"
 #include "ui/MessageCopies.h"
@@ -482,6 +483,32 @@ TEST_F(DialogSendTest, LargeCopyIsShownUpToItsCutAndALineSaysWhereTheWholeCopyIs
   EXPECT_EQ(lines.back(), "<--cut at 1 MiB: the whole copy is " + stale.string() + ", 52428800 bytes-->");
   EXPECT_EQ(fs::file_size(stale), CopySize);
   EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
+}
+
+// The run refuses the reply's place before it posts anything, and the Result
+// page lists the place as it is: a FIFO there once held the dialog in a read
+// that no writer would end.
+TEST_F(DialogSendTest, AReplyCopyThatIsNoRegularFileIsListedUnreadableAndTheFailureIsReported) {
+  WriteCorvennaAvailReqUlr("http://127.0.0.1:1/");
+  const fs::path copy = TempFolder() / "AvailNotifRS.xml";
+  for (const NotAFileKind kind : AllNotAFileKinds()) {
+    SCOPED_TRACE(KindName(kind));
+    const NotAFile there(kind, copy);
+    if (!there.Made()) continue;
+    DialogFor(Availability);
+    messages_.tasks.clear();
+    {
+      const HangGuard guard(60, std::string("Send with a ") + KindName(kind) + " as the reply's copy");
+      Send();
+    }
+    const std::vector<std::string> lines = MemoLines();
+    const auto reply = std::find(lines.begin(), lines.end(), "<--AvailNotifRS-->");
+    ASSERT_EQ(lines.end() - reply, 3);
+    EXPECT_EQ(reply[2], "<--unreadable: Cannot open the copy \"" + copy.string() + "\": " + KindText(kind) + "-->");
+    ASSERT_FALSE(messages_.tasks.empty());
+    EXPECT_EQ(Shown().back(), std::make_pair(rsError, rsErrorSendingMessage));
+    EXPECT_EQ(LastRunFailure, "Cannot write the message copy \"" + copy.string() + "\": " + KindText(kind));
+  }
 }
 
 TEST_F(DialogSendTest, FailedExchangeListsItsCopiesThenReportsTheFailureAndKeepsTheTypedPassword) {
