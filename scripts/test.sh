@@ -10,7 +10,7 @@ bash scripts/install-deps.sh
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-} >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
-ota_dir=${CORVENNA_OTA_DIR:-../shared/ota}
+ota_dir=${CORVENNA_OTA_DIR:-$(cd .. && pwd)/shared/ota}
 if [ ! -f "$ota_dir/xsd/2011B/OTA_ReadRQ.xsd" ] || [ ! -d "$ota_dir/samples" ]; then
   if [ "${CI:-}" = true ]; then verdict="they fail under CI"; else verdict="they are skipped"; fi
   echo "No official OTA files in $ota_dir: the tests that need them read the OTA 2011B schemas from" \
