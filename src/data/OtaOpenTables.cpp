@@ -28,9 +28,8 @@ void NoteOnClosedTables(TDM& dm, const std::string& why) {
 }
 
 // Using a closed table raises the failure that kept it closed.
-void RequireActive(std::initializer_list<TTable*> tables) {
-  for (TTable* table : tables)
-    if (!table->Active()) table->First();
+void RequireActive(TTable& table) {
+  if (!table.Active()) table.First();
 }
 
 }  // namespace
@@ -75,9 +74,7 @@ void SetTablesActive(bool active) {
 }
 
 void RequireTablesActive() {
-  TDM& dm = DM();
-  RequireActive({&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType, &dm.tblGuestName, &dm.tblGuestData,
-                 &dm.tblGroup, &dm.tblGuestNotes, &dm.tblOtaResponse});
+  for (TTable* table : HostTables(DM())) RequireActive(*table);
 }
 
 namespace {
@@ -168,7 +165,7 @@ int64_t WriteTypeRuns(TDM& dm, int type, int32_t roomCount, TDateTime firstDay, 
 
 void BuildOccInventory(TDateTime firstDay, TDateTime lastDay) {
   TDM& dm = DM();
-  RequireActive({&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType});
+  for (TTable* table : {&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType}) RequireActive(*table);
   TTransaction transaction(dm.Quendale);
   try {
     const TRoomCounts roomCounts = CountChannelRooms(dm.tblRoomType);
