@@ -14,17 +14,42 @@ std::string HostDatabaseAlias(const std::string& path) {
   return (dot == std::string::npos ? std::string() : fileName.substr(0, dot)) + "Ota";
 }
 
+namespace {
+
+std::array<TTable*, 8> HostTables(TDM& dm) {
+  return {&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType, &dm.tblGuestName,
+          &dm.tblGuestData, &dm.tblGroup,        &dm.tblGuestNotes, &dm.tblOtaResponse};
+}
+
+// A table left closed by a failure raises that failure when it is used, not
+// a "closed dataset" that names the wrong table.
+void NoteOnClosedTables(TDM& dm, const std::string& why) {
+  for (TTable* table : HostTables(dm)) table->NoteOpenFailure(why);
+}
+
+// Using a closed table raises the failure that kept it closed.
+void RequireActive(TTable& table) {
+  if (!table.Active()) table.First();
+}
+
+}  // namespace
+
 void OpenHostDatabase() {
-  const std::string folder = ReadDataDir();
-  const std::string fileName = ReadDataBaseFileName();
-  const std::string path = folder + "/" + fileName;
   TDM& dm = DM();
-  dm.Quendale.SetConnected(false);
-  dm.Quendale.SetDatabaseFileName(path);
-  const std::string alias = HostDatabaseAlias(path);
-  SetDatabaseNames(alias);
-  dm.Quendale.SetDatabaseName(alias);
-  dm.Quendale.SetConnected(true);
+  try {
+    const std::string folder = ReadDataDir();
+    const std::string fileName = ReadDataBaseFileName();
+    const std::string path = folder + "/" + fileName;
+    dm.Quendale.SetConnected(false);
+    dm.Quendale.SetDatabaseFileName(path);
+    const std::string alias = HostDatabaseAlias(path);
+    SetDatabaseNames(alias);
+    dm.Quendale.SetDatabaseName(alias);
+    dm.Quendale.SetConnected(true);
+  } catch (const std::exception& error) {
+    NoteOnClosedTables(dm, error.what());
+    throw;
+  }
 }
 
 void SetDatabaseNames(const std::string& alias) {
@@ -40,9 +65,16 @@ void SetDatabaseNames(const std::string& alias) {
 
 void SetTablesActive(bool active) {
   TDM& dm = DM();
-  for (TTable* table : {&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType, &dm.tblGuestName, &dm.tblGuestData,
-                        &dm.tblGroup, &dm.tblGuestNotes, &dm.tblOtaResponse})
-    table->SetActive(active);
+  try {
+    for (TTable* table : HostTables(dm)) table->SetActive(active);
+  } catch (const std::exception& error) {
+    if (active) NoteOnClosedTables(dm, error.what());
+    throw;
+  }
+}
+
+void RequireTablesActive() {
+  for (TTable* table : HostTables(DM())) RequireActive(*table);
 }
 
 namespace {
@@ -133,6 +165,7 @@ int64_t WriteTypeRuns(TDM& dm, int type, int32_t roomCount, TDateTime firstDay, 
 
 void BuildOccInventory(TDateTime firstDay, TDateTime lastDay) {
   TDM& dm = DM();
+  for (TTable* table : {&dm.tblOccupancy, &dm.tblOccInventory, &dm.tblRoomType}) RequireActive(*table);
   TTransaction transaction(dm.Quendale);
   try {
     const TRoomCounts roomCounts = CountChannelRooms(dm.tblRoomType);

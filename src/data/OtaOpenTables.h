@@ -15,8 +15,11 @@ std::string HostDatabaseAlias(const std::string& path);
 // Gives the twelve datasets of DM the database name `alias`.
 void SetDatabaseNames(const std::string& alias);
 // Opens or closes the eight tables of DM; a missing table raises and the
-// tables after it stay closed.
+// tables after it stay closed. A table left closed by a failure here or in
+// OpenHostDatabase raises that failure (naming the file or table) when used.
 void SetTablesActive(bool active);
+// Raises the failure that left one of the eight tables closed, if any did.
+void RequireTablesActive();
 
 // Rebuilds OccInventory as runs of days with constant availability per host
 // room type, in one transaction: a failure leaves the previous inventory whole.

@@ -2,6 +2,7 @@
 #include "exchange/CorvennaMessages.h"
 
 #include "data/OtaDataModule.h"
+#include "data/OtaOpenTables.h"
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
 #include "exchange/ExchangeFrame.h"
@@ -124,6 +125,8 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
   // Held from before the read: a read sent beside another run's would be
   // offered the same undelivered reservations.
   const TFileLock retrievalLock = LockRetrievals();
+  // No read is sent for reservations the host database could not store.
+  RequireTablesActive();
   // The read and its reports, one for every room stay, go over one connection.
   const HttpKeepAlive keepAlive;
   XmlDocument doc;

@@ -237,7 +237,11 @@ class TDataSet {
   void SetDatabaseName(const std::string& alias);
 
   bool Active() const { return state_ != TDataSetState::dsInactive; }
+  // Opening raises and leaves the dataset closed when it fails; that failure,
+  // or the one noted here, is what any later use of the closed dataset raises,
+  // until it is opened or closed on purpose.
   void SetActive(bool active);
+  void NoteOpenFailure(const std::string& why);
   void Open() { SetActive(true); }
   void Close() { SetActive(false); }
   TDataSetState State() const { return state_; }
@@ -300,6 +304,7 @@ class TDataSet {
   virtual void DoPost(bool inserting) = 0;
   virtual void DoDelete() = 0;
   virtual bool ReadOnly() const = 0;
+  virtual std::string MissingFieldText(const std::string& name) const;
 
   TDatabase& Database() const;
   TDatabase& ResolveDatabase();
@@ -324,6 +329,7 @@ class TDataSet {
   std::string name_;
   std::string databaseName_;
   TDatabase* database_ = nullptr;
+  std::string openFailure_;
   TDataSetState state_ = TDataSetState::dsInactive;
   std::vector<std::unique_ptr<TField>> fields_;
   struct NameHash {
@@ -369,6 +375,7 @@ class TTable : public TDataSet {
   void DoPost(bool inserting) override;
   void DoDelete() override;
   bool ReadOnly() const override { return false; }
+  std::string MissingFieldText(const std::string& name) const override;
 
  private:
   bool FetchAfter(int64_t rowid);
@@ -416,6 +423,7 @@ class TQuery : public TDataSet {
   void DoPost(bool) override;
   void DoDelete() override;
   bool ReadOnly() const override { return true; }
+  std::string MissingFieldText(const std::string& name) const override;
 
  private:
   void SqlChanged();

@@ -74,15 +74,21 @@ TDatabase& TDataSet::ResolveDatabase() {
 
 void TDataSet::DatabaseClosing() { Close(); }
 
+void TDataSet::NoteOpenFailure(const std::string& why) {
+  if (!Active()) openFailure_ = why;
+}
+
 void TDataSet::SetActive(bool active) {
   if (active == Active()) return;
+  openFailure_.clear();
   if (active) {
-    ResolveDatabase();
     try {
+      ResolveDatabase();
       DoOpen();
-    } catch (...) {
+    } catch (const std::exception& error) {
       ClearFields();
       ClearCurrent();
+      openFailure_ = error.what();
       throw;
     }
     state_ = TDataSetState::dsBrowse;
@@ -129,14 +135,21 @@ TField* TDataSet::FindField(const std::string& name) {
   return found == fieldIndex_.end() ? nullptr : fields_[static_cast<size_t>(found->second)].get();
 }
 
+std::string TDataSet::MissingFieldText(const std::string& name) const {
+  return Format("%s: Field '%s' not found", Describe().c_str(), name.c_str());
+}
+
 TField& TDataSet::FieldByName(const std::string& name) {
+  RequireBrowse("read a field of");
   TField* field = FindField(name);
-  if (field == nullptr) throw EDatabaseError(Format("%s: Field '%s' not found", Describe().c_str(), name.c_str()));
+  if (field == nullptr) throw EDatabaseError(MissingFieldText(name));
   return *field;
 }
 
 void TDataSet::RequireBrowse(const char* operation) {
-  if (!Active()) throw EDatabaseError(Format("%s: Cannot %s a closed dataset", Describe().c_str(), operation));
+  if (Active()) return;
+  if (!openFailure_.empty()) throw EDatabaseError(openFailure_);
+  throw EDatabaseError(Format("%s: Cannot %s a closed dataset", Describe().c_str(), operation));
 }
 
 void TDataSet::CheckBrowseMode() {

@@ -260,6 +260,10 @@ bool TQuery::DoLocate(const std::vector<int>& columns, const std::vector<TVarian
   return true;
 }
 
+std::string TQuery::MissingFieldText(const std::string& name) const {
+  return Format("%s: No column '%s' in the result of [SQL: %s]", Describe().c_str(), name.c_str(), sql_.Text().c_str());
+}
+
 void TQuery::DoPost(bool) { throw EDatabaseError(Format("%s: Cannot modify a read-only dataset", Describe().c_str())); }
 
 void TQuery::DoDelete() { throw EDatabaseError(Format("%s: Cannot modify a read-only dataset", Describe().c_str())); }

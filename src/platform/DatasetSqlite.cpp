@@ -3,10 +3,39 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <regex>
 
 #include "platform/Errors.h"
 
 namespace corvenna::sqlite {
+
+namespace {
+
+// Whether the table exists and has the column (an empty column: exists at all).
+bool TableHasColumn(sqlite3* handle, const std::string& table, const std::string& column) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(handle, "SELECT 1 FROM pragma_table_info(?1) WHERE ?2 = '' OR name = ?2 COLLATE NOCASE",
+                         -1, &statement, nullptr) != SQLITE_OK)
+    return false;
+  sqlite3_bind_text(statement, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(statement, 2, column.c_str(), -1, SQLITE_TRANSIENT);
+  const bool found = sqlite3_step(statement) == SQLITE_ROW;
+  sqlite3_finalize(statement);
+  return found;
+}
+
+// The table the SQL reads that lacks the column SQLite could not find; empty
+// when none can be told.
+std::string TableWithoutColumn(sqlite3* handle, const std::string& sql, const std::string& column) {
+  static const std::regex source(R"((?:from|join)\s+["\[`]?(\w+))", std::regex::icase);
+  for (std::sregex_iterator it(sql.begin(), sql.end(), source), end; it != end; ++it) {
+    const std::string table = (*it)[1];
+    if (TableHasColumn(handle, table, "") && !TableHasColumn(handle, table, column)) return table;
+  }
+  return {};
+}
+
+}  // namespace
 
 void RaiseError(sqlite3* handle, const std::string& sql, const std::string& fileName, int busyTimeoutMs) {
   const int code = sqlite3_errcode(handle);
@@ -14,6 +43,14 @@ void RaiseError(sqlite3* handle, const std::string& sql, const std::string& file
   if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
     throw EDatabaseError(Format("Database '%s' is locked by another connection (waited %d ms): %s [SQL: %s]",
                                 fileName.c_str(), busyTimeoutMs, message.c_str(), sql.c_str()));
+  static const std::regex noSuchColumn(R"(^no such column: (?:\w+\.)?(\w+)$)");
+  std::smatch column;
+  if (std::regex_match(message, column, noSuchColumn)) {
+    const std::string table = TableWithoutColumn(handle, sql, column[1]);
+    if (!table.empty())
+      throw EDatabaseError(Format("Table '%s' in database '%s' has no column '%s' [SQL: %s]", table.c_str(),
+                                  fileName.c_str(), column[1].str().c_str(), sql.c_str()));
+  }
   throw EDatabaseError(Format("Database '%s': %s [SQL: %s]", fileName.c_str(), message.c_str(), sql.c_str()));
 }
 

@@ -46,6 +46,11 @@ void TTable::DoOpen() {
   DoFirst();
 }
 
+std::string TTable::MissingFieldText(const std::string& name) const {
+  return Format("Table '%s' in database '%s' has no column '%s'", tableName_.c_str(),
+                Database().DatabaseFileName().c_str(), name.c_str());
+}
+
 void TTable::DoClose() {
   page_.clear();
   pagePos_ = 0;

@@ -8,6 +8,7 @@
 #include "data/OtaDataModule.h"
 #include "data/OtaOpenTables.h"
 #include "platform/Errors.h"
+#include "support/ErrorOf.h"
 #include "support/RegistryFixture.h"
 
 namespace corvenna {
@@ -92,6 +93,9 @@ TEST_F(DataModuleTest, StopsAtAMissingTableAndLeavesTheLaterOnesClosed) {
   EXPECT_FALSE(m.tblGuestData.Active());
   EXPECT_FALSE(m.tblGroup.Active());
   EXPECT_FALSE(m.tblOtaResponse.Active());
+  // The tables left closed behind it say why, not that they are closed.
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { m.tblOtaResponse.First(); }), HasSubstr("'GuestData'"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([] { RequireTablesActive(); }), HasSubstr("'GuestData'"));
 }
 
 TEST(DataModuleScopeTest, DMLivesExactlyAsLongAsItsScope) {

@@ -109,6 +109,7 @@ TEST_F(AvailUpdate, RequestDocumentWithCapThresholdsAndSkippedTypes) {
 }
 
 TEST_F(AvailUpdate, RequestsValidateAgainstTheOtaSchema) {
+  REQUIRE_OTA_FILES();
   if (!test::XmllintAvailable()) GTEST_SKIP() << "xmllint missing";
   SeedOccupancy();
   MapTypes();

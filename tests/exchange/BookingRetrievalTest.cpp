@@ -20,7 +20,6 @@ namespace fs = std::filesystem;
 using test::ExchangeFixture;
 
 const fs::path kFixtures = fs::path(CORVENNA_TEST_DATA_DIR) / "retrieval";
-const fs::path kSamples = fs::path(CORVENNA_SHARED_DIR) / "ota" / "samples";
 
 // The OTA element of a document's outline, with the run's GUID made constant.
 std::string OtaOutline(const std::string& xml) {
@@ -286,6 +285,7 @@ TEST_F(BookingRetrievalTest, AFailingReportLeavesEarlierReportsAndEveryBooking) 
 // it (RoomRate/@RoomTypeCode) and each has at most one UniqueID, so none is
 // stored or reported; the notification sample with RoomRates is stored.
 TEST_F(BookingRetrievalTest, PublicSamplesGoThroughARetrieval) {
+  REQUIRE_OTA_FILES();
   struct Case {
     const char* file;
     int64_t stored;
@@ -306,7 +306,7 @@ TEST_F(BookingRetrievalTest, PublicSamplesGoThroughARetrieval) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     for (const auto& entry : fs::directory_iterator(Folder())) fs::remove(entry.path());
-    Offer(kSamples / c.file);
+    Offer(test::OtaSamplesDir() / c.file);
     fx.hotel->Exec("DELETE FROM GuestData WHERE GuestID > 1; DELETE FROM Occupancy; DELETE FROM \"Group\"");
     fx.messages.tasks.clear();
     fx.sim->ClearReceived();
@@ -332,8 +332,9 @@ TEST_F(BookingRetrievalTest, PublicSamplesGoThroughARetrieval) {
 }
 
 TEST_F(BookingRetrievalTest, ThePublicErrorReplyEndsTheRunEarly) {
+  REQUIRE_OTA_FILES();
   XmlDocument sample;
-  ASSERT_TRUE(sample.Load((kSamples / "alpinebits" / "GuestRequests-OTA_ResRetrieveRS-error.xml").string()));
+  ASSERT_TRUE(sample.Load((test::OtaSamplesDir() / "alpinebits" / "GuestRequests-OTA_ResRetrieveRS-error.xml").string()));
   channelsim::Options options;
   options.otaErrors.kinds = channelsim::kRead;
   options.otaErrors.errors.clear();

@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
+#include "support/OtaFiles.h"
 #include "support/XmlOutline.h"
 
 namespace corvenna {
@@ -117,7 +118,8 @@ std::vector<std::string> CardValues(const XmlDocument& doc) {
 }
 
 TEST(FramePaymentCards, ThePublicSamplesKeepNoReadableCard) {
-  const std::filesystem::path samples = std::filesystem::path(CORVENNA_SHARED_DIR) / "ota" / "samples";
+  REQUIRE_OTA_FILES();
+  const std::filesystem::path samples = test::OtaSamplesDir();
   for (const char* sample : {"alpinebits/GuestRequests-OTA_ResRetrieveRS-reservation.xml",
                              "official-2011B/OTA_HotelResNotifRQ2.xml", "devlabs91/OTA_HotelResNotifRQ_Reservation.xml"}) {
     SCOPED_TRACE(sample);

@@ -79,6 +79,7 @@ TEST_F(RateUpdateRun, OneMessagePerTickedMappedTypeInTypeOrder) {
 }
 
 TEST_F(RateUpdateRun, RequestValidatesAgainstTheOtaSchema) {
+  REQUIRE_OTA_FILES();
   if (!test::XmllintAvailable()) GTEST_SKIP() << "xmllint missing";
   SeedRatedHotel();
   WriteCode(5, "BAR5");

@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "platform/XmlDocument.h"
+#include "support/OtaFiles.h"
 #include "support/RecordingMessages.h"
 #include "support/ScratchHome.h"
 
@@ -191,6 +192,7 @@ TEST_F(ResponseCheck, AnAnswerIsAFaultOrAnEnvelopeAroundTheExpectedResponse) {
 }
 
 TEST_F(ResponseCheck, PublicFaultAndErrorReplies) {
+  REQUIRE_OTA_FILES();
   struct {
     const char* file;
     bool clean;
@@ -213,7 +215,7 @@ TEST_F(ResponseCheck, PublicFaultAndErrorReplies) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     messages.tasks.clear();
-    const std::string xml = test::ReadFileText(std::string(CORVENNA_SHARED_DIR) + "/ota/samples/" + c.file);
+    const std::string xml = test::ReadFileText(test::OtaSamplesDir() / c.file);
     ASSERT_FALSE(xml.empty());
     EXPECT_EQ(Check(xml), c.clean);
     EXPECT_EQ(HasError(), c.hasError);

@@ -113,7 +113,10 @@ class ReofferedReservationTest : public ::testing::Test {
     Strings rows;
     for (query.First(); !query.Eof(); query.Next()) {
       std::string row;
-      for (int i = 0; i < query.FieldCount(); ++i) row += (i ? "|" : "") + query.Fields(i).AsString();
+      for (int i = 0; i < query.FieldCount(); ++i) {
+        if (i > 0) row += '|';
+        row += query.Fields(i).AsString();
+      }
       rows.push_back(row);
     }
     return rows;

@@ -201,6 +201,7 @@ TEST_F(ChannelSimTest, RepliesValidateAgainstTheOfficialSchemas) {
 
 // The check above is only worth something if it can fail.
 TEST(ChannelSimSchemaCheck, RefusesWhatTheSchemaRejects) {
+  REQUIRE_OTA_FILES();
   if (!test::XmllintAvailable()) GTEST_SKIP() << "xmllint missing";
   const std::string wrongChild = Envelope("OTA_HotelAvailNotifRS", "{E}", "<Bogus/>");
   const std::string noVersion =

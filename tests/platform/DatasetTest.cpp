@@ -51,12 +51,18 @@ TEST_F(DatasetTest, ErrorsNameWhatFailed) {
 
   TTable rooms("tblrooms");
   OpenTable(rooms, "RoomType");
-  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { rooms.FieldByName("NoSuchField"); }), HasSubstr("Field 'NoSuchField' not found"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { rooms.FieldByName("NoSuchField"); }),
+              HasSubstr("Table 'RoomType' in database '" + host.Path().string() + "' has no column 'NoSuchField'"));
+  // A table that could not be opened raises its own failure when used, not "closed".
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { table.First(); }), HasSubstr("'NoSuchTable'"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { table.FieldByName("Any"); }), HasSubstr("'NoSuchTable'"));
 
   TQuery query("qryBad");
   query.SetDatabaseName("LibraryAlias");
   query.SQL().Add("Select Nonsense from RoomType");
   EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { query.Open(); }), HasSubstr("Select Nonsense from RoomType"));
+  EXPECT_THAT(test::ErrorOf<EDatabaseError>([&] { query.Open(); }),
+              HasSubstr("Table 'RoomType' in database '" + host.Path().string() + "' has no column 'Nonsense'"));
 }
 
 TEST_F(DatasetTest, ANonDatabaseFileIsRefusedAtConnect) {

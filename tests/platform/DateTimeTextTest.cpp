@@ -76,7 +76,7 @@ TEST(DateTimeTextTest, StrToTimeAcceptsTheSettingsForms) {
   struct Case { const char* text; const TFormatSettings& settings; TDateTime value; };
   const TFormatSettings dottedTime = [] {
     TFormatSettings s;
-    s.TimeSeparator = ".";
+    s.TimeSeparator = std::string(".");
     return s;
   }();
   for (const Case& c : {Case{"14:00:00", English, EncodeTime(14, 0, 0, 0)}, Case{"14:00", German, EncodeTime(14, 0, 0, 0)},
@@ -107,7 +107,7 @@ TEST(DateTimeTextTest, StrToDateFollowsTheShortDateOrder) {
   FixedClock clock(At(2026, 6, 15, 10));
   TFormatSettings iso;
   iso.ShortDateFormat = "yyyy-mm-dd";
-  iso.DateSeparator = "-";
+  iso.DateSeparator = std::string("-");
   struct Case { const char* text; const TFormatSettings& settings; TDateTime value; };
   const TFormatSettings american = American();
   for (const Case& c : {Case{"01/05/2026", English, At(2026, 5, 1)}, Case{"01.05.2026", German, At(2026, 5, 1)},

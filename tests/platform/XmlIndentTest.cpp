@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/XmlDocument.h"
+#include "support/OtaFiles.h"
 #include "support/ScratchHome.h"
 
 namespace corvenna {
@@ -107,7 +108,8 @@ TEST(XmlIndentedHead, ShowsEveryElementAsFarAsReadWithoutTheClosingTagsTheCutLef
 }
 
 TEST(XmlIndentedXml, PublicSamplesIndentAsTheirTextDoes) {
-  const std::filesystem::path samples = std::filesystem::path(CORVENNA_SHARED_DIR) / "ota" / "samples";
+  REQUIRE_OTA_FILES();
+  const std::filesystem::path samples = test::OtaSamplesDir();
   int read = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(samples)) {
     if (entry.path().extension() != ".xml") continue;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/XmlDocument.h"
+#include "support/OtaFiles.h"
 #include "support/ScratchHome.h"
 
 namespace corvenna::test {
@@ -91,7 +92,7 @@ SchemaCheck ValidateOtaElement(const std::string& xml, const std::string& schema
   XmlDocument parsed;
   parsed.LoadXml(element);
   const std::string name = schemaName.empty() ? LocalName(parsed.DocumentElement().NodeName()) : schemaName;
-  const fs::path schema = fs::path(CORVENNA_SHARED_DIR) / "ota" / "xsd" / "2011B" / (name + ".xsd");
+  const fs::path schema = OtaSchemaDir() / (name + ".xsd");
   if (!fs::exists(schema)) return {false, "no schema " + schema.string()};
 
   std::string pattern = (fs::temp_directory_path() / "corvenna-ota-XXXXXX").string();

@@ -24,8 +24,9 @@ TEST_F(DialogLoadTest, RoomTypeGridEnablesTheCountedTypesOneToSixteenOnly) {
   Database().AddRoom("401", 4, "Y", "", 95.5);
   Database().AddRoom("1701", 17, "Y", "", 60.0);
   for (int slot = 1; slot <= 16; ++slot) {
-    WriteType(slot, "T" + std::to_string(slot));
-    WriteCode(slot, "C" + std::to_string(slot));
+    const std::string number = std::to_string(slot);
+    WriteType(slot, "T" + number);
+    WriteCode(slot, "C" + number);
     WriteStopSale(slot, slot + 100);
   }
   TdlgCorvenna& dialog = CreateDialog();

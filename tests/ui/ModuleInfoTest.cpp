@@ -43,7 +43,7 @@ TEST(ModuleInfoTest, ALongPathStillLeadsToTheVersion) {
   const fs::path link = folder / "corvenna_ui_tests";
   fs::create_symlink(fs::canonical("/proc/self/exe"), link);
   ASSERT_GT(link.string().size(), 300u);
-  const std::string command = "'" + link.string() +
+  const std::string command = "'" + link.native() +
                               "' --gtest_filter=ModuleInfoTest.LibraryFileNameIsTheModuleHoldingOurCode"
                               ":ModuleInfoTest.OwnFileCarriesTheBuildsVersion 2>&1";
   std::unique_ptr<FILE, int (*)(FILE*)> run(popen(command.c_str(), "r"), pclose);
