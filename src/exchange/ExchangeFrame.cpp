@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/HttpRequest.h"
 #include "platform/PrivateFile.h"
+#include "platform/RegistryCall.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 
@@ -28,6 +29,7 @@ TExchangeSettings ReadExchangeSettings() {
   settings.HotelCode = Trim(ReadHotelCode());
   settings.RequestorID = Trim(ReadRequestorID());
   settings.Endpoint = Trim(ReadCorvennaAvailReqUlr());
+  RequireReadableRegistry();
   return settings;
 }
 
@@ -232,6 +234,8 @@ std::string ResponseNameOf(const std::string& requestName) {
 
 TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
   TPostedReply expected{ResponseNameOf(RequestName(doc))};
+  // Settings read as defaults for want of the store never go out.
+  RequireReadableRegistry();
   HttpReply reply = HttpPostXmlReply(endpoint, wireText);
   expected.httpStatus = reply.status;
   doc.LoadXml(reply.body);

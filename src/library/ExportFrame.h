@@ -8,6 +8,7 @@
 // globals are already gone (ui/Application.h). A call from another thread than
 // the application's ends before anything is made.
 #include "data/OtaDataModule.h"
+#include "platform/RegistryCall.h"
 #include "ui/CorvennaDlg.h"
 #include "ui/QtMessages.h"
 
@@ -34,6 +35,7 @@ class TExportFrame {
     DialogScope& operator=(const DialogScope&) = delete;
   };
 
+  TRegistryCallScope settings_;  // a store that cannot be read is waited for once per call
   ApplicationReady application_;
   ScopedQtMessages messages_;
   TDMScope dm_;

@@ -5,6 +5,8 @@
 #include "library/ExportFrame.h"
 #include "library/ExportGuard.h"
 #include "platform/Errors.h"
+#include "platform/Messages.h"
+#include "platform/RegistryCall.h"
 #include "ui/Application.h"
 
 using namespace corvenna;
@@ -15,6 +17,7 @@ int32_t CorvennaBookingRetrival(int32_t WithMessages) {
   int32_t count = 0;
   const bool ended = RunGuarded("CorvennaBookingRetrival", [&] {
     TExportFrame frame;
+    RequireReadableRegistry();
     BookingRetrieval((WithMessages & 0xFF) == 0);
     count = NewReservationCount;
     ProcessPendingEvents();
@@ -27,6 +30,7 @@ int32_t CorvennaBookingRetrival(int32_t WithMessages) {
 void CorvennaAvailUpdate(double FromDate, double ToDate) {
   RunGuarded("CorvennaAvailUpdate", [&] {
     TExportFrame frame;
+    RequireReadableRegistry();
     AvailabilityUpdate(true, FromDate, ToDate);
     ProcessPendingEvents();
     if (!LastRunFailure.empty()) throw Exception(LastRunFailure);
@@ -37,6 +41,12 @@ void CorvennaShowDialog(void) {
   RunGuarded("CorvennaShowDialog", [] {
     TExportFrame frame;
     SilentRun = false;
+    // Settings that could not be read show as defaults, and Send would store
+    // those over the real ones: the user sees why instead.
+    if (const std::string failure = RegistryCallFailure(); !failure.empty()) {
+      ShowErrorBox(failure);
+      throw ERegistryException(failure);
+    }
     // A modal dialog nobody can see would hold the host's thread for ever.
     if (!DisplayReachable()) throw Exception("Cannot show the Corvenna dialog: no display is reachable");
     frame.Dialog().exec();
