@@ -4,6 +4,7 @@
 #include "exchange/CorvennaMessages.h"
 #include "library/ExportFrame.h"
 #include "library/ExportGuard.h"
+#include "library/OneCallAtATime.h"
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "platform/RegistryCall.h"
@@ -16,6 +17,7 @@ extern "C" {
 int32_t CorvennaBookingRetrival(int32_t WithMessages) {
   int32_t count = 0;
   const bool ended = RunGuarded("CorvennaBookingRetrival", [&] {
+    TOneCallAtATime only;
     TExportFrame frame;
     RequireReadableRegistry();
     BookingRetrieval((WithMessages & 0xFF) == 0);
@@ -29,6 +31,7 @@ int32_t CorvennaBookingRetrival(int32_t WithMessages) {
 
 void CorvennaAvailUpdate(double FromDate, double ToDate) {
   RunGuarded("CorvennaAvailUpdate", [&] {
+    TOneCallAtATime only;
     TExportFrame frame;
     RequireReadableRegistry();
     AvailabilityUpdate(true, FromDate, ToDate);
@@ -39,6 +42,7 @@ void CorvennaAvailUpdate(double FromDate, double ToDate) {
 
 void CorvennaShowDialog(void) {
   RunGuarded("CorvennaShowDialog", [] {
+    TOneCallAtATime only;
     TExportFrame frame;
     SilentRun = false;
     // Settings that could not be read show as defaults, and Send would store
