@@ -144,6 +144,18 @@ std::string LogBlockText(const std::string& timeLine, const std::vector<std::str
 
 // ---- the run -----------------------------------------------------------------------
 
+namespace {
+
+// A writer's message names only the value; the store's own failure says why.
+std::string FailureText(const std::exception& error) {
+  const std::string store = RegistryCallFailure();
+  if (store.empty() || store == error.what() || dynamic_cast<const ERegistryException*>(&error) == nullptr)
+    return error.what();
+  return std::string(error.what()) + ": " + store;
+}
+
+}  // namespace
+
 TExchangeRun::TExchangeRun() : settings_(ReadExchangeSettings()), log_(), dayLog_(DayLogPath()) {}
 
 int TExchangeRun::Guarded(const std::function<void()>& body) {
@@ -154,7 +166,7 @@ int TExchangeRun::Guarded(const std::function<void()>& body) {
     return 1;
   } catch (const std::exception& error) {
     log_.Clear();
-    NoteFailure(error.what());
+    NoteFailure(FailureText(error));
     return 0;
   }
 }
