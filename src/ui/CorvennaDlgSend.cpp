@@ -13,7 +13,6 @@
 #include "data/OtaGfgIni.h"
 #include "exchange/CorvennaMessages.h"
 #include "platform/Messages.h"
-#include "platform/RegistryCall.h"
 #include "platform/Text.h"
 #include "ui/ComboBox.h"
 #include "ui/CorvennaDlg.h"
@@ -146,8 +145,6 @@ void TdlgCorvenna::ApplyRememberPassword() {
 }
 
 void TdlgCorvenna::btnSendClick() {
-  // The dialog stays open for long: a store held at one Send is tried anew at the next.
-  const TRegistryCallScope send;
   Memo1->clear();
   bool failed = false;
   if (!CheckCompanyInfo() || !CheckRoomTypes() || !CheckRateCodes()) return;
