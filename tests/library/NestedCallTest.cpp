@@ -17,6 +17,10 @@
 
 #include "LibraryHarness.h"
 
+// Qt's X11 platform asks the session bus for accessibility and themes; the
+// bus library keeps a buffer for good when there is no session bus.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
 namespace corvenna::test {
 namespace {
 
@@ -54,7 +58,7 @@ Outcome CallNow(LoadedLibrary& library, const Export& nested) {
 void ExpectRefused(const Export& nested, const Outcome& outcome) {
   SCOPED_TRACE(std::string("nested ") + nested.name);
   EXPECT_TRUE(outcome.ran) << "the host's timer never fired during the call";
-  EXPECT_EQ(outcome.result, nested.name == Retrieval.name ? -1 : 0);
+  EXPECT_EQ(outcome.result, &nested == &Retrieval ? -1 : 0);
   EXPECT_EQ(outcome.message, Refusal);
 }
 
@@ -84,8 +88,8 @@ TEST_F(NestedCallTest, DuringAnExchangeTheHostsTimerCallIsRefusedAndTheExchangeK
       EXPECT_STREQ(library.LastError(), "") << "the outer call went through";
       ExpectRefused(*nested, outcome);
       EXPECT_EQ(err.LinesStartingWith(std::string(nested->name) + ": " + Refusal).size(), 1u) << err.Text();
-      EXPECT_EQ(host.BodiesOf("OTA_ReadRQ").size(), outer.outer.name == Retrieval.name ? 1u : 0u);
-      EXPECT_EQ(host.BodiesOf("OTA_HotelAvailNotifRQ").size(), outer.outer.name == Availability.name ? 1u : 0u);
+      EXPECT_EQ(host.BodiesOf("OTA_ReadRQ").size(), &outer.outer == &Retrieval ? 1u : 0u);
+      EXPECT_EQ(host.BodiesOf("OTA_HotelAvailNotifRQ").size(), &outer.outer == &Availability ? 1u : 0u);
       EXPECT_EQ(host.StoredBookings(), outer.result);
       EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
