@@ -35,8 +35,8 @@ class TExportFrame {
     DialogScope& operator=(const DialogScope&) = delete;
   };
 
-  TRegistryCallScope settings_;  // a store that cannot be read is waited for once per call
-  ApplicationReady application_;
+  ApplicationReady application_;  // first: it refuses a call from another thread
+  TRegistryCallScope settings_;   // a store that cannot be read is waited for once per call
   ScopedQtMessages messages_;
   TDMScope dm_;
   DialogScope dialog_;
