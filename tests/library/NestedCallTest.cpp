@@ -115,10 +115,14 @@ class VirtualDisplay {
       _exit(127);
     }
     close(number[1]);
-    char text[16] = {};
+    // The server writes the number, then a line break; closing before the
+    // break arrives would end it.
+    std::string text;
+    char c = 0;
     pollfd wait{number[0], POLLIN, 0};
-    if (pid_ > 0 && poll(&wait, 1, 10'000) == 1 && read(number[0], text, sizeof text - 1) > 0)
-      display_ = ":" + std::to_string(std::atoi(text));
+    while (pid_ > 0 && text.size() < 16 && poll(&wait, 1, 10'000) == 1 && read(number[0], &c, 1) == 1 && c != '\n')
+      text += c;
+    if (c == '\n' && !text.empty()) display_ = ":" + text;
     close(number[0]);
   }
   ~VirtualDisplay() {
