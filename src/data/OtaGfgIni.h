@@ -3,7 +3,9 @@
 // "\Software\Quendale\Corvenna", the host product's settings it reads, and the
 // small tax, currency and GUID helpers. Nothing is cached: every call goes to
 // the registry. Readers never raise (a default stands in for every failure);
-// writers raise ERegistryException "Failed to set data for '<name>'".
+// writers raise ERegistryException "Failed to set data for '<name>'". During
+// a call of the library a store that cannot be opened or read is tried once
+// (platform/RegistryCall.h); the call checks for that failure itself.
 #include <array>
 #include <cstdint>
 #include <optional>

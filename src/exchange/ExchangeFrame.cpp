@@ -17,6 +17,7 @@
 #include "platform/HttpRequest.h"
 #include "platform/PrivateFile.h"
 #include "platform/RegularFile.h"
+#include "platform/RegistryCall.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 
@@ -31,6 +32,7 @@ TExchangeSettings ReadExchangeSettings() {
   settings.HotelCode = Trim(ReadHotelCode());
   settings.RequestorID = Trim(ReadRequestorID());
   settings.Endpoint = Trim(ReadCorvennaAvailReqUlr());
+  RequireReadableRegistry();
   return settings;
 }
 
@@ -146,6 +148,18 @@ std::string LogBlockText(const std::string& timeLine, const std::vector<std::str
 
 // ---- the run -----------------------------------------------------------------------
 
+namespace {
+
+// A writer's message names only the value; the store's own failure says why.
+std::string FailureText(const std::exception& error) {
+  const std::string store = RegistryCallFailure();
+  if (store.empty() || store == error.what() || dynamic_cast<const ERegistryException*>(&error) == nullptr)
+    return error.what();
+  return std::string(error.what()) + ": " + store;
+}
+
+}  // namespace
+
 TExchangeRun::TExchangeRun() : settings_(ReadExchangeSettings()), log_(), dayLog_(DayLogPath()) {}
 
 int TExchangeRun::Guarded(const std::function<void()>& body) {
@@ -156,7 +170,7 @@ int TExchangeRun::Guarded(const std::function<void()>& body) {
     return 1;
   } catch (const std::exception& error) {
     log_.Clear();
-    NoteFailure(error.what());
+    NoteFailure(FailureText(error));
     return 0;
   }
 }
@@ -236,6 +250,8 @@ std::string ResponseNameOf(const std::string& requestName) {
 
 TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText) {
   TPostedReply expected{ResponseNameOf(RequestName(doc))};
+  // Settings read as defaults for want of the store never go out.
+  RequireReadableRegistry();
   HttpReply reply = HttpPostXmlReply(endpoint, wireText);
   expected.httpStatus = reply.status;
   doc.LoadXml(reply.body);

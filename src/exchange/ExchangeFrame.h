@@ -24,7 +24,8 @@ inline constexpr const char* OtaNamespace = "http://www.opentravel.org/OTA/2003/
 // What copies and log entries carry in place of the WS-Security password.
 inline constexpr const char* MaskedPassword = "********";
 
-// The settings of one run, read in this order and each trimmed.
+// The settings of one run, read in this order and each trimmed. Raises when
+// the call could not read the settings store (platform/RegistryCall.h).
 struct TExchangeSettings {
   std::string UserName;
   std::string Password;
@@ -158,7 +159,8 @@ struct TPostedReply {
 // Posts wireText to the endpoint with Content-Type "text/xml" and loads the
 // reply into the same document, its payment cards masked (MaskPaymentCards)
 // before any copy or log entry is made of it; a reply that is not XML leaves
-// it without a root. Raises EHttpError when no reply was obtained.
+// it without a root. Raises EHttpError when no reply was obtained, and raises
+// before posting when the call could not read the settings store.
 TPostedReply PostRequest(XmlDocument& doc, const std::string& endpoint, const std::string& wireText);
 
 // Raises EXmlError, as for a reply that is not XML, unless the reply is a SOAP

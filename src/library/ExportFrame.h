@@ -8,6 +8,7 @@
 // globals are already gone (ui/Application.h). A call from another thread than
 // the application's ends before anything is made.
 #include "data/OtaDataModule.h"
+#include "platform/RegistryCall.h"
 #include "ui/CorvennaDlg.h"
 #include "ui/QtMessages.h"
 
@@ -34,7 +35,8 @@ class TExportFrame {
     DialogScope& operator=(const DialogScope&) = delete;
   };
 
-  ApplicationReady application_;
+  ApplicationReady application_;  // first: it refuses a call from another thread
+  TRegistryCallScope settings_;   // a store that cannot be read is waited for once per call
   ScopedQtMessages messages_;
   TDMScope dm_;
   DialogScope dialog_;

@@ -34,6 +34,8 @@ bool RunGuarded(const char* exportName, const std::function<void()>& body) noexc
   lastError[0] = '\0';
   try {
     body();
+    // A call the host nested in this one (from its event loop) left its own message.
+    lastError[0] = '\0';
     return true;
   } catch (const std::exception& error) {
     Fail(exportName, error.what());

@@ -5,7 +5,8 @@
 
 namespace corvenna {
 
-// Runs body; true when it ended normally. Clears the thread's last error first.
+// Runs body; true when it ended normally. The thread's last error is cleared
+// first, and again when body ended normally.
 bool RunGuarded(const char* exportName, const std::function<void()>& body) noexcept;
 // The message of the failure that ended this thread's last guarded call, or "".
 const char* LastErrorText() noexcept;

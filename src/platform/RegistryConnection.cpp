@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/Errors.h"
+#include "platform/RegistryCall.h"
 
 namespace corvenna {
 namespace {
@@ -76,7 +77,16 @@ std::optional<TStoreFileStamp> StampStoreFile(const std::string& path) {
 }
 
 void FailStore(const std::string& path, const std::string& reason) {
-  throw ERegistryException(Format("Registry store '%s': %s", path.c_str(), reason.c_str()));
+  const std::string message = Format("Registry store '%s': %s", path.c_str(), reason.c_str());
+  KeepRegistryFailure(message);
+  throw ERegistryException(message);
+}
+
+std::string SqliteFailure(sqlite3* db, int result) {
+  const int primary = result & 0xFF;
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    return Format("another program holds it locked (still after %d s)", BusyTimeoutMs / 1000);
+  return db ? sqlite3_errmsg(db) : sqlite3_errstr(result);
 }
 
 void TStoreConnection::StatementDeleter::operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -86,7 +96,7 @@ TStoreConnection::TStoreConnection(std::string path, const TStoreFileStamp& stam
   const int flags = (readWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOFOLLOW;
   const int result = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
   if (result != SQLITE_OK) {
-    const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
+    const std::string reason = SqliteFailure(db_, result);
     sqlite3_close_v2(db_);
     FailStore(path_, reason);
   }
@@ -152,8 +162,9 @@ sqlite3_stmt* TStoreConnection::Statement(const char* sql) {
   auto& slot = statements_[sql];
   if (!slot) {
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr) != SQLITE_OK) {
-      const std::string reason = sqlite3_errmsg(db_);
+    const int result = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    if (result != SQLITE_OK) {
+      const std::string reason = SqliteFailure(db_, result);
       statements_.erase(sql);
       FailStore(path_, reason);
     }

@@ -46,7 +46,12 @@ struct TStoreFileStamp {
 };
 std::optional<TStoreFileStamp> StampStoreFile(const std::string& path);
 
+// Raises ERegistryException naming the store; the failure is kept for the
+// rest of the call (RegistryCall.h).
 [[noreturn]] void FailStore(const std::string& path, const std::string& reason);
+// Why SQLite refused, in words for the user; a store held by another program
+// says so.
+std::string SqliteFailure(sqlite3* db, int result);
 
 class TStoreConnection {
  public:

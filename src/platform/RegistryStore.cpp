@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/RegistryCall.h"
 #include "platform/RegistryConnection.h"
 
 namespace corvenna {
@@ -95,7 +96,7 @@ class Query {
   bool Step() {
     const int result = sqlite3_step(statement_);
     if (result == SQLITE_ROW) return true;
-    if (result != SQLITE_DONE) Fail(connection_.Path(), sqlite3_errmsg(connection_.Db()));
+    if (result != SQLITE_DONE) Fail(connection_.Path(), SqliteFailure(connection_.Db(), result));
     return false;
   }
   void Reset() { sqlite3_reset(statement_); }
@@ -108,7 +109,7 @@ class Query {
 
  private:
   void Check(int result) {
-    if (result != SQLITE_OK) Fail(connection_.Path(), sqlite3_errmsg(connection_.Db()));
+    if (result != SQLITE_OK) Fail(connection_.Path(), SqliteFailure(connection_.Db(), result));
   }
   TStoreConnection& connection_;
   sqlite3_stmt* statement_;
@@ -116,8 +117,10 @@ class Query {
 
 void Execute(sqlite3* db, const std::string& path, const char* sql) {
   char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string reason = error ? error : sqlite3_errmsg(db);
+  if (const int result = sqlite3_exec(db, sql, nullptr, nullptr, &error); result != SQLITE_OK) {
+    const int primary = result & 0xFF;
+    const bool held = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+    const std::string reason = error && !held ? error : SqliteFailure(db, result);
     sqlite3_free(error);
     Fail(path, reason);
   }
@@ -220,6 +223,7 @@ TRegistryStore::~TRegistryStore() = default;
 bool TRegistryStore::Writable() const { return connection_ && connection_->ReadWrite(); }
 
 std::unique_ptr<TRegistryStore> TRegistryStore::Open(const std::string& path, bool forWriting) {
+  RequireReadableRegistry();
   if (path.empty()) Fail("(none)", "neither XDG_CONFIG_HOME nor HOME is set");
   // The kept connection's file passed the checks below and has not changed since.
   if (auto kept = TStoreConnection::Reuse(path, forWriting))

@@ -21,6 +21,8 @@ class TRegistryStore {
   // and file (0600). Raises ERegistryException naming the file when the store
   // cannot be opened as asked. A store opened for reading that does not exist
   // yet holds no keys. Reuses the process's open connection to the same file.
+  // Raises the kept failure at once when the call already failed to use the
+  // store (RegistryCall.h).
   static std::unique_ptr<TRegistryStore> Open(const std::string& path, bool forWriting);
   ~TRegistryStore();
   TRegistryStore(const TRegistryStore&) = delete;

@@ -1,6 +1,7 @@
 // Binds the controls' events to the dialog's handlers. A failure inside a
 // handler is shown in the platform's error box and goes no further, so no
-// exception ever crosses Qt's event dispatch.
+// exception ever crosses Qt's event dispatch. Each handler is a call of its
+// own for the settings store (platform/RegistryCall.h).
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 
 #include "platform/Messages.h"
+#include "platform/RegistryCall.h"
 #include "ui/ComboBox.h"
 #include "ui/CorvennaDlg.h"
 #include "ui/EntrySelectionKeeper.h"
@@ -24,6 +26,9 @@ namespace {
 
 template <typename Handler>
 void Guarded(const char* handlerName, Handler&& handler) {
+  // The dialog stays open for long: a settings store held during one action
+  // is tried anew at the next.
+  const TRegistryCallScope action;
   try {
     handler();
   } catch (const std::exception& error) {

@@ -4,11 +4,14 @@
 
 #include <filesystem>
 
+#include "data/OtaGfgIni.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/RegistryCall.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
 #include "support/OtaFiles.h"
+#include "support/ScratchHome.h"
 #include "support/XmlOutline.h"
 
 namespace corvenna {
@@ -206,6 +209,30 @@ TEST(FrameDayLog, MissingFolderRaisesAndCreatesNothing) {
   const std::string folder = ::testing::TempDir() + "/no-such-folder-for-the-day-log";
   EXPECT_THROW(TDayLog log(folder + "/OTA09Dec.log"), EOSError);
   EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+// The store failed after the run's settings were read: the run's failure
+// says why the value could not be stored, not only which one.
+TEST(FrameRun, AValueThatCannotBeStoredFailsTheRunWithTheStoresReason) {
+  test::ScratchHome home;
+  home.MakeHostFolders();
+  WriteHotelCode("H1");
+  const std::filesystem::path store = home.Root() / ".config" / "Quendale" / "registry.db";
+  const TRegistryCallScope call;
+  TExchangeRun run;
+  EXPECT_EQ(run.Settings().HotelCode, "H1");
+  EXPECT_EQ(run.Guarded([&] {
+    std::filesystem::remove(store);
+    test::WriteFileText(store, "not a registry store\n");
+    WriteCorvennaErrorMsg("");
+  }),
+            0);
+  EXPECT_EQ(run.Failure(), "Failed to set data for 'CorvennaErrorMsg': Registry store '" + store.string() +
+                               "': the file is not a registry store");
+  XmlDocument request;
+  EXPECT_THROW(PostRequest(request, "http://127.0.0.1:1/", "<x/>"), ERegistryException)
+      << "nothing is posted once the store failed";
+  run.End();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
 #include "exchange/RetrievalLock.h"
+#include "platform/RegistryCall.h"
 #include "platform/Text.h"
 #include "platform/XmlDocument.h"
 #include "support/ExchangeFixture.h"
@@ -591,6 +592,29 @@ TEST_F(DialogSendTest, XmlFileButtonStartsInTheCopiesFolderAndTakesThePickedPath
                 static_cast<QDialog*>(files)->accept();  // QFileDialog::accept, which takes the choice
               });
   EXPECT_EQ(fs::path(Text(dialog.edtXmlFile)), fs::canonical(TempFolder() / "ReadRQ.xml"));
+}
+
+// The dialog's call keeps the first failure of the settings store; each Send
+// is an action of its own and tries the store again.
+TEST_F(DialogSendTest, AStoreThatFailedAtOneSendIsTriedAgainAtTheNext) {
+  const TRegistryCallScope call;
+  TdlgCorvenna& dialog = DialogFor(NoAction);
+  const fs::path store = home_.Root() / ".config" / "Quendale" / "registry.db";
+  const fs::path good = home_.Root() / "registry.good";
+  fs::copy_file(store, good);
+  fs::remove(store);
+  WriteFileText(store, "not a registry store\n");
+  dialog.edtHotelCode->setText("HOTEL43");
+  Send();
+  ASSERT_EQ(messages_.errorBoxes.size(), 1u);
+  EXPECT_EQ(messages_.errorBoxes.front().rfind("Failed to set data for '", 0), 0u) << messages_.errorBoxes.front();
+
+  fs::remove(store);
+  fs::copy_file(good, store);
+  Send();
+  EXPECT_EQ(messages_.errorBoxes.size(), 1u) << messages_.errorBoxes.back();
+  EXPECT_EQ(ReadHotelCode(), "HOTEL43");
+  EXPECT_EQ(RegistryCallFailure(), "");
 }
 
 }  // namespace
