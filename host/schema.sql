@@ -136,8 +136,9 @@ CREATE TABLE "OtaResponse" (
 );
 CREATE INDEX "OtaResponse_BookingNo" ON "OtaResponse" ("BookingNo");
 
--- One row per room stay an import stored, keyed by the reservation (the channel's
--- id, or else travel agent and booking number) and the stay's place in it, so that a
+-- One row per booking an import stored, keyed by the reservation (the channel's
+-- id, or else travel agent and booking number) and the booking's number in it, with
+-- digests of its room stay and of the whole reservation as first offered, so that a
 -- reservation offered again is recognised. The plug-in creates it when missing.
 CREATE TABLE "OtaImport" (
   "ChannelID" TEXT NOT NULL,
@@ -149,6 +150,7 @@ CREATE TABLE "OtaImport" (
   "DepartureDate" REAL DATETIME,
   "RoomTypeCode" TEXT,
   "ImportDate" REAL DATETIME,
-  "StayDigest" TEXT
+  "StayDigest" TEXT,
+  "ReservationDigest" TEXT
 );
 CREATE UNIQUE INDEX "OtaImport_Key" ON "OtaImport" ("ChannelID", "TravelAgent", "TravelBookingNo", "StayNo");

@@ -147,7 +147,8 @@ void CountRoomsByType() {
   query.SQL().Clear();
   // One pass over the rooms beats walking the RoomType index with a row look-up each.
   query.SQL().Add("Select RT.RoomType, Count(*) as Rooms from RoomType RT not indexed");
-  query.SQL().Add("Where (RT.CalOccupancy <> :CallOcc)");
+  // A room without a number can be booked by no one: it is no room.
+  query.SQL().Add("Where (RT.CalOccupancy <> :CallOcc) and (RT.RoomNo <> '')");
   query.SQL().Add("Group by RT.RoomType");
   query.Prepare();
   query.ParamByName("CallOcc").SetAsString("N");

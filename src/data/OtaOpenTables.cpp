@@ -86,7 +86,8 @@ TRoomCounts CountChannelRooms(TTable& rooms) {
   rooms.DisableControls();
   rooms.First();
   while (!rooms.Eof()) {
-    if (rooms.FieldByName("CalOccupancy").AsString() != "N") {
+    // A room without a number is never booked, so it is never offered.
+    if (rooms.FieldByName("CalOccupancy").AsString() != "N" && !rooms.FieldByName("RoomNo").AsString().empty()) {
       const int32_t type = rooms.FieldByName("RoomType").AsInteger();
       if (type >= 1 && type <= 16) ++counts[static_cast<size_t>(type)];
     }

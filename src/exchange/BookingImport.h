@@ -4,6 +4,7 @@
 // the retrieval reply and the saving of one room stay into the host database.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"  // UTCToLocalTime
 #include "platform/Currency.h"
@@ -55,8 +56,19 @@ struct TGuestDataRec {
   std::string ErrorType;
   std::string ErrorCode;
   std::string ErrorText;
-  // The stay's TimeSpan gave no End: its departure is the clear routine's "now".
+  // The stay's TimeSpan gave no Start or no End: that date is the clear routine's "now".
+  bool ArrivalUnknown = false;
   bool DepartureUnknown = false;
+};
+
+// One HotelReservation as the walk read it, whole, before anything of it is
+// saved: its guest, its own values, and each of its room stays (every stay
+// record carries the reservation's values too).
+struct TParsedReservation {
+  TGuestNameRec guest;
+  TGuestDataRec values;
+  std::string arrivalTime;  // of its own first ResGuest, as written
+  std::vector<TGuestDataRec> stays;
 };
 
 // OtaResponse.Valid: success when every room stay of the reservation is stored
@@ -90,30 +102,29 @@ void StartImport();
 // Begins the walk of one reservation: the record starts empty, so nothing of
 // the reservation before it is carried into this one.
 void StartReservation();
-// Takes the reservation's identity as its own elements gave it, before the
-// save of its first room stay fills in what it lacks from earlier ones: its
-// room stays are recorded, and recognised when offered again, under it.
-// arrivalTime: the ArrivalTime of its own first ResGuest, as written, which
-// tells a changed re-offer from the same one.
-void KeyReservation(const std::string& arrivalTime = std::string());
 
 // The place (1, 2, ...) in the reply of the reservation that the OtaResponse
 // row of that booking number reports; 0 for none.
 int32_t ReplyPositionOf(const std::string& bookingNo);
 
-// Stores the room stay held in ParsedGuest and ParsedStay as one transaction:
-// guest, booking, group rows, occupancy, the import record and the OtaResponse
-// row are written together or not at all. A room stay that the import record
-// holds already is not stored again: it is answered as stored (Valid 0), or
-// refused (Valid 2) when any value it was stored from changed. A room stay
-// without a departure is refused (Valid 2). True when a booking
-// was stored. Raises on a database failure, with the import's state as it was
-// before the call.
-bool SaveReservation();
+// Stores a whole reservation as one transaction: guests, bookings (as many
+// of a room stay as its NumberOfUnits; all of a stay or none), group rows,
+// occupancy, the import record and its one OtaResponse row are written
+// together or not at all. Its identity (channel id, or agent and booking
+// number) is taken as its own elements gave it, before the fill-ins. A
+// reservation the import record holds bookings of is judged as a whole
+// against the reservation as first offered: the same one stores only the
+// stays not stored yet; a changed one stores nothing and is refused
+// (Valid 2). A stay without an arrival or a departure, or with fewer than one
+// unit, is refused (Valid 2). Returns the bookings stored. Raises on a
+// database failure, with the import's state as it was before the call.
+int32_t SaveReservation(const TParsedReservation& reservation);
 
 // The RoomNo of the first room of host room type `slot` that is free from
-// arrival to departure, or the empty text.
+// arrival to departure, or the empty text; a room without a number is none.
 std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure);
+// Up to `count` such rooms, in the order FindFreeRoom takes them.
+std::vector<std::string> FindFreeRooms(int slot, TDateTime arrival, TDateTime departure, int32_t count);
 
 // Opens DM().qryGuestName on the GuestName rows with the parsed guest's given
 // name, family name and e-mail, on its first row.
@@ -121,7 +132,7 @@ void OpenGuestNameQuery();
 
 // Imports the retrieval reply: creates the import record when the database
 // lacks it and empties OtaResponse (a failure of either raises),
-// then saves every room stay of every HotelReservation and tells the user the
+// then reads and saves every HotelReservation in turn and tells the user the
 // outcome unless SilentRun; any later failure ends the walk with an error
 // message and goes no further. Returns that failure's text, empty when the
 // walk went through the whole reply.

@@ -1,6 +1,7 @@
-// Turning the retrieval reply into parsed room stays: four finders over the
+// Turning the retrieval reply into parsed reservations: four finders over the
 // children of one HotelReservation and four walkers over any depth, each
-// walker handling an element's descendants before the element itself.
+// walker handling an element's descendants before the element itself. A
+// reservation is read whole before anything of it is saved.
 #include <utility>
 #include <vector>
 
@@ -95,7 +96,10 @@ struct TStayDates {
 
 void ReadTimeSpan(const XmlNode& element, TStayDates& dates) {
   for (const auto& [name, value] : element.Attributes()) {
-    if (name == "Start") dates.start = ParsedStay.ArrivalDate = XSDateToDateTime(Trim(value));
+    if (name == "Start") {
+      dates.start = ParsedStay.ArrivalDate = XSDateToDateTime(Trim(value));
+      ParsedStay.ArrivalUnknown = false;
+    }
     if (name != "End") continue;
     dates.end = ParsedStay.DepartureDate = XSDateToDateTime(Trim(value));
     ParsedStay.DepartureUnknown = false;
@@ -198,14 +202,18 @@ void ParseResGlobalInfo(const TNodeList& children) {
   ForGrandchildren(children, "ResGlobalInfo", ParseHotelReservationID);
 }
 
-void ParseRoomStays(const TNodeList& children) {
+// Each room stay starts from the reservation's values, so that none of them
+// carries anything of the stay before it.
+void ParseRoomStays(const TNodeList& children, TParsedReservation& reservation) {
   for (const XmlNode& child : children) {
     if (!IsElement(child) || child.NodeName() != "RoomStays") continue;
     for (const XmlNode& stay : child.ChildNodes()) {
       if (!IsElement(stay)) continue;
+      ParsedStay = reservation.values;
+      ParsedStay.ArrivalUnknown = true;
       ParsedStay.DepartureUnknown = true;
       ParseRoomStay(stay.ChildNodes());
-      SaveReservation();
+      reservation.stays.push_back(ParsedStay);
     }
   }
 }
@@ -255,14 +263,15 @@ void WalkReservations(const XmlDocument& doc) {
     return;
   }
   ParsedStay.ArrivalTime = FirstArrivalTime(doc);
-  for (const XmlNode& reservation : reservations) {
+  for (const XmlNode& element : reservations) {
     StartReservation();
-    const TNodeList children = reservation.ChildNodes();
+    const TNodeList children = element.ChildNodes();
     ParsePOSAndUniqueID(children);
     ParseResGuests(children);
     ParseResGlobalInfo(children);
-    KeyReservation(OwnArrivalTime(children));
-    ParseRoomStays(children);
+    TParsedReservation reservation{ParsedGuest, ParsedStay, OwnArrivalTime(children), {}};
+    ParseRoomStays(children, reservation);
+    SaveReservation(reservation);
   }
   ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNewReservation, ResultText(), BookingNumberList());
 }

@@ -1,10 +1,13 @@
-// Saving one parsed room stay: the guest, the group link, the room, the
-// booking, its occupancy, its import record and the outcome row, as one
-// transaction; or, for a room stay recorded before, only the outcome row.
+// Saving one parsed reservation: its guest, the group links, the rooms, the
+// bookings, their occupancy, their import record and the outcome row, as one
+// transaction; for a reservation offered again, only what it still lacks.
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "data/OtaDataCheck.h"
 #include "data/OtaDataModule.h"
@@ -12,6 +15,7 @@
 #include "exchange/BookingImport.h"
 #include "exchange/GuestNumbers.h"
 #include "exchange/ImportRecord.h"
+#include "exchange/ReofferJudgement.h"
 #include "exchange/SlotCodes.h"
 #include "platform/Dataset.h"
 #include "platform/Errors.h"
@@ -34,27 +38,18 @@ namespace {
 
 inline constexpr int32_t GuaranteeOfImportedBookings = 9;
 
-// What the reply gave for a whole reservation, as its first room stay held it:
-// its later room stays arrive with these cleared.
-struct TReservationValues {
-  TGuestNameRec guest;
-  std::string corvennaId, travelTypeId, travelAgent, travelBookingNo, resIdType, resIdValue;
-  std::string arrivalTime;  // of the reservation's own first ResGuest, as written
-};
-
-// What the import knows beyond the globals, so that a group is only ever
-// opened on a booking of this import and a reservation keeps one guest.
+// What the save of one reservation knows beyond the globals, so that a group
+// is only ever opened on a booking of the same reservation and a reservation
+// keeps one guest.
 struct TImportTrack {
-  int32_t prevStoredGuestID = 0;  // booking stored for the room stay just before, in this import
-  // A group is open: opened in this import, or the stored group of a stay offered again.
-  bool groupOfThisImport = false;
+  int32_t prevStoredGuestID = 0;  // booking stored, or recorded, for the booking just before in the reservation
+  // A group is open: opened by this reservation, or the stored group of a stay offered again.
+  bool groupOpen = false;
   std::string groupMainGuestCode;
-  std::string reservationGuestCode;  // guest of the reservation's earlier room stays
-  std::string reservationGivenName;
-  std::string reservationFamilyName;
-  TStayKey stayKey;  // the reservation's key; stayNo is that of the last room stay saved
+  std::string reservationGuestCode;  // guest of the reservation's earlier bookings
+  TStayKey key;  // the reservation's key; stayNo is the last booking number given
+  std::string reservationDigest;
   int32_t reservationNo = 0;  // the reservation's place in the reply
-  TReservationValues reservation;
 };
 TImportTrack Track;
 
@@ -123,8 +118,6 @@ void FillIn(std::string& value, std::string& last) {
     value = last;
 }
 
-bool IsGroupCandidate() { return ParsedStay.ResID_Type.empty() || ParsedStay.ResID_Value.empty(); }
-
 bool CoversPreviousArrival() {
   const TDateTime arrival = ParsedStay.ArrivalDate;
   const TDateTime departure = ParsedStay.DepartureDate;
@@ -132,23 +125,17 @@ bool CoversPreviousArrival() {
   return CompareDateByDay(arrival, PrevArrivalDate) <= 0 && CompareDateByDay(PrevArrivalDate, departure) <= 0;
 }
 
-// A member needs a main booking of this import: an open group of it, or a
-// booking stored for the room stay just before.
-bool IsGroupMember() {
-  if (!IsGroupCandidate() || !CoversPreviousArrival()) return false;
-  return Track.groupOfThisImport || Track.prevStoredGuestID != 0;
-}
-
-bool GuestPartEmpty() {
-  const TGuestNameRec& g = ParsedGuest;
-  return g.GivenName.empty() && g.FamilyName.empty() && g.CompName.empty() && g.Address1.empty() &&
-         g.Address2.empty() && g.City.empty() && g.State.empty() && g.PhoneNumber.empty() && g.Email.empty() &&
-         g.PostCode.empty() && g.Country.empty();
+// Groups form only among the bookings of one reservation: its first booking
+// is never a member, and a member needs a main booking of the reservation, an
+// open group of it or a booking stored for the booking just before.
+bool IsGroupMember(bool firstOfReservation) {
+  if (firstOfReservation || !CoversPreviousArrival()) return false;
+  return Track.groupOpen || Track.prevStoredGuestID != 0;
 }
 
 // The first member marks the booking before it as the group's main booking.
 std::string JoinGroup() {
-  if (!Track.groupOfThisImport) {
+  if (!Track.groupOpen) {
     TTable& bookings = DM().tblGuestData;
     if (!bookings.Locate("GuestID", {static_cast<int64_t>(Track.prevStoredGuestID)}))
       throw EDatabaseError(Format("The group's main booking %d is missing from table 'GuestData'",
@@ -158,7 +145,7 @@ std::string JoinGroup() {
     bookings.FieldByName("GuestGroup").SetAsInteger(GroupMainGuestID);
     bookings.Post();
     Track.groupMainGuestCode = bookings.FieldByName("GuestCode").AsString();
-    Track.groupOfThisImport = true;
+    Track.groupOpen = true;
   }
   return Track.groupMainGuestCode;
 }
@@ -197,27 +184,27 @@ std::string LookUpOrAddGuest(int32_t lastAutoGenNo) {
 
 void CloseGroup() {
   GroupMainGuestID = 0;
-  Track.groupOfThisImport = false;
+  Track.groupOpen = false;
 }
 
-// A room stay outside any group closes the open one and books under its own
-// guest (guestOfStay: found, added, or that of the booking it repeats); a later
-// room stay of the same reservation keeps the reservation's.
+// A booking outside any group closes the open one and books under the
+// reservation's guest: the one of its earlier bookings, else guestOfStay
+// (found, added, or that of the booking it repeats).
 std::string TakeGuest(const std::function<std::string()>& guestOfStay) {
   CloseGroup();
-  if (!Track.reservationGuestCode.empty() && GuestPartEmpty()) {
-    GroupMainGivenName = Track.reservationGivenName;
-    GroupMainFamilyName = Track.reservationFamilyName;
+  GroupMainGivenName = ParsedGuest.GivenName;
+  GroupMainFamilyName = ParsedGuest.FamilyName;
+  if (!Track.reservationGuestCode.empty()) {
     DM().tblGuestName.Locate("GuestCode", {Track.reservationGuestCode});
     return Track.reservationGuestCode;
   }
-  GroupMainGivenName = ParsedGuest.GivenName;
-  GroupMainFamilyName = ParsedGuest.FamilyName;
-  const std::string code = guestOfStay();
-  Track.reservationGuestCode = code;
-  Track.reservationGivenName = ParsedGuest.GivenName;
-  Track.reservationFamilyName = ParsedGuest.FamilyName;
-  return code;
+  Track.reservationGuestCode = guestOfStay();
+  return Track.reservationGuestCode;
+}
+
+std::string GuestOfNewBooking(bool member) {
+  const int32_t lastAutoGenNo = ImportSettings().lastAutoGenNo;
+  return member ? JoinGroup() : TakeGuest([=] { return LookUpOrAddGuest(lastAutoGenNo); });
 }
 
 // The highest slot whose code equals the room-type code exactly; 0 for none.
@@ -278,23 +265,10 @@ void AppendGroupRow(const std::string& room, int32_t bookingId) {
   groups.Post();
 }
 
-// Every value the import takes from the reply for the room stay, but for its
-// dates, which are compared by day. The room, the booking date and the
-// reply-wide arrival time are the import's own choices, or another
-// reservation's, and stay out.
-std::string DigestOfStay() {
-  const TReservationValues& r = Track.reservation;
-  const TGuestNameRec& g = r.guest;
-  const TGuestDataRec& s = ParsedStay;
-  const std::string counts = IntToStr(s.NoRooms) + " " + IntToStr(s.NoAdults) + " " + IntToStr(s.NoChildren);
-  return StayDigest({r.corvennaId, r.travelTypeId, r.travelAgent, r.travelBookingNo, r.resIdType, r.resIdValue,
-                     r.arrivalTime, g.GivenName, g.FamilyName, g.CompName, g.Address1, g.Address2, g.City, g.State,
-                     g.PhoneNumber, g.Email, g.PostCode, g.Country, s.RoomTypeCode, s.RatePlanCode, counts,
-                     IntToStr(s.RoomRateQuoted.raw), s.CurrCode, s.Notes});
-}
-
-// Returns the new booking's GuestID.
-int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool member) {
+// Returns the new booking's GuestID. The stay's first booking is the one its
+// report names.
+int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool member,
+                     const std::string& stayDigest) {
   TTable& bookings = DM().tblGuestData;
   bookings.Append();
   SetBookingFields(bookings, guestCode, room, member);
@@ -302,23 +276,25 @@ int32_t StoreBooking(const std::string& guestCode, const std::string& room, bool
   const int32_t bookingId = bookings.FieldByName("GuestID").AsInteger();
   if (member) AppendGroupRow(room, bookingId);
   ++NewReservationCount;
-  ParsedStay.GuestID = IntToStr(bookingId);
+  if (ParsedStay.GuestID.empty()) ParsedStay.GuestID = IntToStr(bookingId);
   UpdateOccupancy(bookings.FieldByName("RoomNumber").AsString(), true, bookings.FieldByName("ArrivalDate").AsDateTime(),
                   bookings.FieldByName("DepartureDate").AsDateTime());
-  if (!Track.stayKey.Empty())
-    RecordStay(Track.stayKey,
-               {bookingId, ParsedStay.ArrivalDate, ParsedStay.DepartureDate, ParsedStay.RoomTypeCode, DigestOfStay()},
+  if (!Track.key.Empty()) {
+    ++Track.key.stayNo;
+    RecordStay(Track.key,
+               {Track.key.stayNo, bookingId, ParsedStay.ArrivalDate, ParsedStay.DepartureDate,
+                ParsedStay.RoomTypeCode, stayDigest, Track.reservationDigest},
                Now());
+  }
   return bookingId;
 }
 
-// One row per reservation: its first room stay writes it, and the first of its
-// room stays that is refused turns it into that refusal, so that the channel
-// manager never reads success while a room of the reservation is not booked.
-void WriteOtaResponse(int32_t valid) {
-  const TReservationValues& r = Track.reservation;
+// One row per reservation, so that the channel manager never reads success
+// while a room of the reservation is not booked. A reservation twice in one
+// reply keeps the row of the first, turned into a refusal of the second.
+void WriteOtaResponse(const TGuestDataRec& values, int32_t valid, const std::string& guestId) {
   TTable& responses = DM().tblOtaResponse;
-  if (responses.Locate("BookingNo", {r.corvennaId})) {
+  if (responses.Locate("BookingNo", {values.CorvennaID})) {
     if (valid == ValidStored || responses.FieldByName("Valid").AsInteger() != ValidStored) return;
     responses.Edit();
     responses.FieldByName("Valid").SetAsInteger(valid);
@@ -326,14 +302,14 @@ void WriteOtaResponse(int32_t valid) {
     return;
   }
   responses.Append();
-  responses.FieldByName("BookingNo").SetAsString(r.corvennaId);
-  responses.FieldByName("TravelID").SetAsString(r.travelTypeId);
-  responses.FieldByName("GuestID").SetAsString(ParsedStay.GuestID);
-  responses.FieldByName("ResIDType").SetAsString(r.resIdType);
-  responses.FieldByName("ResIDValue").SetAsString(r.resIdValue);
+  responses.FieldByName("BookingNo").SetAsString(values.CorvennaID);
+  responses.FieldByName("TravelID").SetAsString(values.TravelTypeID);
+  responses.FieldByName("GuestID").SetAsString(guestId);
+  responses.FieldByName("ResIDType").SetAsString(values.ResID_Type);
+  responses.FieldByName("ResIDValue").SetAsString(values.ResID_Value);
   responses.FieldByName("Valid").SetAsInteger(valid);
   responses.Post();
-  ReplyPositions.emplace(r.corvennaId, Track.reservationNo);
+  ReplyPositions.emplace(values.CorvennaID, Track.reservationNo);
 }
 
 // A stay that ends on its arrival day or before it books no night. One longer
@@ -341,16 +317,18 @@ void WriteOtaResponse(int32_t valid) {
 // room that it still holds, or give its own room to a later stay.
 bool BookableDates(int32_t maxNoNights) {
   const TGuestDataRec& s = ParsedStay;
-  return CompareDateByDay(s.DepartureDate, s.ArrivalDate) > 0 && DaysBetween(s.ArrivalDate, s.DepartureDate) <= maxNoNights;
+  return !s.ArrivalUnknown && !s.DepartureUnknown && CompareDateByDay(s.DepartureDate, s.ArrivalDate) > 0 &&
+         DaysBetween(s.ArrivalDate, s.DepartureDate) <= maxNoNights;
 }
 
-// The outcome of the room search: Valid and the room found.
-int32_t FindRoom(const TImportSettings& settings, std::string& room) {
+// The outcome of the room search: Valid and, for success, a room per unit.
+int32_t FindRooms(const TImportSettings& settings, std::vector<std::string>& rooms) {
   const int slot = MatchSlot(settings.slotCodes);
   if (slot == 0) return ValidNoRoomType;
-  if (ParsedStay.DepartureUnknown || !BookableDates(settings.maxNoNights)) return ValidNoRoom;
-  room = FindFreeRoom(slot, ParsedStay.ArrivalDate, ParsedStay.DepartureDate);
-  return room.empty() ? ValidNoRoom : ValidStored;
+  const int32_t units = ParsedStay.NoRooms;
+  if (units < 1 || !BookableDates(settings.maxNoNights)) return ValidNoRoom;
+  rooms = FindFreeRooms(slot, ParsedStay.ArrivalDate, ParsedStay.DepartureDate, units);
+  return static_cast<int64_t>(rooms.size()) < units ? ValidNoRoom : ValidStored;
 }
 
 // A row left half-written by a failed post must not be posted later by the
@@ -362,19 +340,29 @@ void CancelPendingRows() {
     table->Cancel();
 }
 
-int32_t SaveNewRoomStay(bool member) {
-  const TImportSettings& settings = ImportSettings();
-  const int32_t lastAutoGenNo = settings.lastAutoGenNo;
-  const std::string guestCode = member ? JoinGroup() : TakeGuest([=] { return LookUpOrAddGuest(lastAutoGenNo); });
+// A refused stay takes its guest, or marks the group's main booking, as its
+// first booking would have; nothing of it is booked.
+void RefuseStay(bool firstOfReservation) {
+  GuestOfNewBooking(IsGroupMember(firstOfReservation));
   PrevArrivalDate = ParsedStay.ArrivalDate;
+  Track.prevStoredGuestID = 0;
+  ++RejectedReservationCount;
+}
 
-  std::string room;
-  const int32_t valid = FindRoom(settings, room);
-  if (valid == ValidStored) {
-    Track.prevStoredGuestID = StoreBooking(guestCode, room, member);
-  } else {
-    Track.prevStoredGuestID = 0;
-    ++RejectedReservationCount;
+// Books every unit of the stay, each its own booking joined in the
+// reservation's group as that many room stays would be; all or none.
+int32_t SaveNewStay(bool firstOfReservation, const std::string& stayDigest) {
+  std::vector<std::string> rooms;
+  const int32_t valid = FindRooms(ImportSettings(), rooms);
+  if (valid != ValidStored) {
+    RefuseStay(firstOfReservation);
+    return valid;
+  }
+  for (size_t unit = 0; unit < rooms.size(); ++unit) {
+    const bool member = IsGroupMember(firstOfReservation && unit == 0);
+    const std::string guestCode = GuestOfNewBooking(member);
+    PrevArrivalDate = ParsedStay.ArrivalDate;
+    Track.prevStoredGuestID = StoreBooking(guestCode, rooms[unit], member, stayDigest);
   }
   return valid;
 }
@@ -391,15 +379,7 @@ std::optional<TStoredBooking> StoredBooking(int32_t guestId) {
   return TStoredBooking{bookings.FieldByName("GuestCode").AsString(), bookings.FieldByName("GuestGroup").AsInteger()};
 }
 
-// A row of the version before the digest is compared on dates and room type.
-bool SameStay(const TRecordedStay& recorded, const std::string& digest) {
-  const TGuestDataRec& s = ParsedStay;
-  return !s.DepartureUnknown && SameDay(recorded.arrival, s.ArrivalDate) &&
-         SameDay(recorded.departure, s.DepartureDate) && recorded.roomTypeCode == s.RoomTypeCode &&
-         (!recorded.digest || *recorded.digest == digest);
-}
-
-// The stored group of a booking is open again for the room stays after it, as
+// The stored group of a booking is open again for the bookings after it, as
 // it was in the import that stored it. False when the booking is in none.
 bool TakeUpGroupOf(int32_t guestId, const TStoredBooking& booking) {
   if (booking.group == 0) return false;
@@ -411,53 +391,90 @@ bool TakeUpGroupOf(int32_t guestId, const TStoredBooking& booking) {
   }
   GroupMainGuestID = booking.group;
   Track.groupMainGuestCode = mainGuestCode;
-  Track.groupOfThisImport = true;
+  Track.groupOpen = true;
   return true;
 }
 
-// A room stay stored before is not stored again; for the room stays after it
-// it stands for the booking it repeats, and that booking's group takes them
-// in. A booking in no group heads none: a re-offer rewrites no stored row. A
-// stay that differs in any value asks for a change, which an import does not
-// make: it is refused, so that the channel manager does not take it as applied.
-int32_t RepeatRoomStay(const TRecordedStay& recorded, bool member) {
-  PrevArrivalDate = ParsedStay.ArrivalDate;
-  if (!SameStay(recorded, DigestOfStay())) {
-    if (!member) CloseGroup();
-    Track.prevStoredGuestID = 0;
-    ++RejectedReservationCount;
-    return ValidNoRoom;
+// A stay stored before is not stored again; for the bookings after it each of
+// its bookings stands for itself, and that booking's group takes them in. A
+// booking in no group heads none: a re-offer rewrites no stored row.
+void RepeatStay(const std::vector<int32_t>& bookingIds, bool firstOfReservation) {
+  for (size_t unit = 0; unit < bookingIds.size(); ++unit) {
+    const int32_t guestId = bookingIds[unit];
+    const bool member = IsGroupMember(firstOfReservation && unit == 0);
+    PrevArrivalDate = ParsedStay.ArrivalDate;
+    const std::optional<TStoredBooking> booking = StoredBooking(guestId);
+    if (!member) TakeGuest([&] { return booking ? booking->guestCode : std::string(); });
+    Track.prevStoredGuestID = booking && TakeUpGroupOf(guestId, *booking) ? guestId : 0;
   }
-  const std::optional<TStoredBooking> booking = StoredBooking(recorded.guestId);
-  if (!member) TakeGuest([&] { return booking ? booking->guestCode : std::string(); });
-  Track.prevStoredGuestID = booking && TakeUpGroupOf(recorded.guestId, *booking) ? recorded.guestId : 0;
-  ParsedStay.GuestID = IntToStr(recorded.guestId);
-  return ValidStored;
+  ParsedStay.GuestID = IntToStr(bookingIds.front());
 }
 
-// The reservation's own values, taken at its first room stay.
-void NoteReservationValues() {
-  const TGuestDataRec& s = ParsedStay;
-  TReservationValues& r = Track.reservation;
-  r.guest = ParsedGuest;
-  r.corvennaId = s.CorvennaID;
-  r.travelTypeId = s.TravelTypeID;
-  r.travelAgent = s.TravelAgent;
-  r.travelBookingNo = s.TravelBookingNo;
-  r.resIdType = s.ResID_Type;
-  r.resIdValue = s.ResID_Value;
+// The stays stored before come first, in the order they were stored, so that
+// the reservation's guest and group stand before a stay tried again joins
+// them, whatever order the re-offer writes its stays in; then the others in
+// the reservation's order.
+std::vector<size_t> SaveOrder(const TReofferPlan& plan) {
+  std::vector<size_t> order(plan.storedBookings.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto firstBooking = [&](size_t i) {
+    const std::vector<int32_t>& bookings = plan.storedBookings[i];
+    return bookings.empty() ? INT32_MAX : bookings.front();
+  };
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return firstBooking(a) < firstBooking(b); });
+  return order;
 }
 
-bool SaveRoomStay() {
-  if (++Track.stayKey.stayNo == 1 || !ParsedStay.CorvennaID.empty()) NoteReservationValues();
-  FillIn(ParsedStay.TravelBookingNo, LastTravelBookingNo);
-  FillIn(ParsedStay.TravelAgent, LastTravelAgent);
-  const bool member = IsGroupMember();
-  const std::optional<TRecordedStay> recorded = FindRecordedStay(Track.stayKey);
-  const int32_t valid = recorded ? RepeatRoomStay(*recorded, member) : SaveNewRoomStay(member);
-  if (!Track.reservation.corvennaId.empty()) WriteOtaResponse(valid);
-  ClearReservationRecord(!member);
-  return !recorded && valid == ValidStored;
+// The reservation's identity as its own elements gave it, before the fill-ins.
+void BeginReservationSave(const TParsedReservation& reservation) {
+  const TGuestDataRec& v = reservation.values;
+  Track.prevStoredGuestID = 0;
+  CloseGroup();
+  Track.reservationGuestCode.clear();
+  Track.key = TStayKey{v.CorvennaID, v.TravelAgent, v.TravelBookingNo, 0};
+  ParsedGuest = reservation.guest;
+}
+
+// Nothing at all of a changed reservation is written but its refusal.
+void RefuseChangedReservation(const TParsedReservation& reservation) {
+  RejectedReservationCount += static_cast<int32_t>(reservation.stays.size());
+  if (!reservation.values.CorvennaID.empty()) WriteOtaResponse(reservation.values, ValidNoRoom, std::string());
+}
+
+int32_t SaveWholeReservation(const TParsedReservation& reservation) {
+  BeginReservationSave(reservation);
+  const TReservationDigests digests = DigestReservation(reservation);
+  const TReofferPlan plan = JudgeReoffer(reservation, digests, FindRecordedReservation(Track.key));
+  Track.key.stayNo = plan.lastStayNo;
+  Track.reservationDigest = digests.reservation;
+  std::string travelBookingNo = reservation.values.TravelBookingNo;
+  std::string travelAgent = reservation.values.TravelAgent;
+  FillIn(travelBookingNo, LastTravelBookingNo);
+  FillIn(travelAgent, LastTravelAgent);
+  if (plan.changed) {
+    RefuseChangedReservation(reservation);
+    return 0;
+  }
+  const int32_t storedBefore = NewReservationCount;
+  int32_t outcome = ValidStored;
+  std::string reportedGuestId;
+  const std::vector<size_t> order = SaveOrder(plan);
+  for (size_t i : order) {
+    ParsedStay = reservation.stays[i];
+    ParsedStay.TravelBookingNo = travelBookingNo;
+    ParsedStay.TravelAgent = travelAgent;
+    ParsedStay.GuestID.clear();
+    const bool first = i == order.front();
+    int32_t valid = ValidStored;
+    if (plan.storedBookings[i].empty())
+      valid = SaveNewStay(first, digests.stays[i]);
+    else
+      RepeatStay(plan.storedBookings[i], first);
+    if (first) reportedGuestId = ParsedStay.GuestID;
+    if (outcome == ValidStored) outcome = valid;
+  }
+  if (!reservation.values.CorvennaID.empty()) WriteOtaResponse(reservation.values, outcome, reportedGuestId);
+  return NewReservationCount - storedBefore;
 }
 
 }  // namespace
@@ -473,6 +490,7 @@ void ClearReservationRecord(bool ClearGuest) {
   s.NoAdults = 1;
   s.NoChildren = 0;
   s.RoomRateQuoted = Currency{};
+  s.ArrivalUnknown = false;
   s.DepartureUnknown = false;
   for (std::string* text : {&s.RoomNumber, &s.RoomTypeCode, &s.RatePlanCode, &s.TravelAgent, &s.CorvennaID,
                             &s.TravelBookingNo, &s.TravelTypeID, &s.GuestID, &s.ResID_Type, &s.ResID_Value, &s.Notes,
@@ -491,17 +509,7 @@ void StartImport() {
 
 void StartReservation() {
   ClearReservationRecord(true);
-  Track.reservationGuestCode.clear();
-  Track.reservationGivenName.clear();
-  Track.reservationFamilyName.clear();
-  Track.stayKey = TStayKey{};
-  Track.reservation = TReservationValues{};
   ++Track.reservationNo;
-}
-
-void KeyReservation(const std::string& arrivalTime) {
-  Track.stayKey = TStayKey{ParsedStay.CorvennaID, ParsedStay.TravelAgent, ParsedStay.TravelBookingNo, 0};
-  Track.reservation.arrivalTime = arrivalTime;
 }
 
 int32_t ReplyPositionOf(const std::string& bookingNo) {
@@ -509,12 +517,14 @@ int32_t ReplyPositionOf(const std::string& bookingNo) {
   return found == ReplyPositions.end() ? 0 : found->second;
 }
 
-bool SaveReservation() {
+int32_t SaveReservation(const TParsedReservation& reservation) {
+  if (reservation.stays.empty()) return 0;
   const TImportState before = CaptureState();
   try {
     TTransaction transaction(DM().Quendale);
-    const bool stored = SaveRoomStay();
+    const int32_t stored = SaveWholeReservation(reservation);
     transaction.Commit();
+    ClearReservationRecord(true);
     return stored;
   } catch (...) {
     CancelPendingRows();
@@ -524,7 +534,8 @@ bool SaveReservation() {
   }
 }
 
-std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure) {
+std::vector<std::string> FindFreeRooms(int slot, TDateTime arrival, TDateTime departure, int32_t count) {
+  std::vector<std::string> free;
   TQuery& rooms = DM().qryRoomType;
   rooms.Close();
   rooms.SQL().Clear();
@@ -533,11 +544,17 @@ std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure) {
   rooms.Prepare();
   rooms.ParamByName("RoomType").SetAsInteger(slot);
   rooms.Open();
-  for (rooms.First(); !rooms.Eof(); rooms.Next()) {
+  for (rooms.First(); !rooms.Eof() && static_cast<int64_t>(free.size()) < count; rooms.Next()) {
+    // A room without a number cannot be booked; it stands for no room.
     const std::string room = rooms.FieldByName("RoomNo").AsString();
-    if (!RoomIsBooked(room, 0, arrival, departure)) return room;
+    if (!room.empty() && !RoomIsBooked(room, 0, arrival, departure)) free.push_back(room);
   }
-  return std::string();
+  return free;
+}
+
+std::string FindFreeRoom(int slot, TDateTime arrival, TDateTime departure) {
+  const std::vector<std::string> rooms = FindFreeRooms(slot, arrival, departure, 1);
+  return rooms.empty() ? std::string() : rooms.front();
 }
 
 void OpenGuestNameQuery() {

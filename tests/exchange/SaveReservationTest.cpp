@@ -41,10 +41,11 @@ class SaveReservationTest : public ::testing::Test {
   void TearDown() override { ResetImportStateForTesting(); }
 
   // The first room stay of a reservation with its own hotel reservation id, as
-  // the parser leaves it.
+  // the parser leaves it in ParsedGuest and ParsedStay.
   static void FirstStay(const std::string& id, const std::string& code, TDateTime arrival, TDateTime departure,
                         const std::string& given = "Anna", const std::string& family = "Berg") {
     StartReservation();
+    EarlierStays().clear();
     ParsedGuest.GivenName = given;
     ParsedGuest.FamilyName = family;
     ParsedGuest.Email = given + "@example.org";
@@ -52,13 +53,32 @@ class SaveReservationTest : public ::testing::Test {
     ParsedStay.TravelTypeID = "14";
     ParsedStay.ResID_Type = "14";
     ParsedStay.ResID_Value = "H-" + id;
-    NextStay(code, arrival, departure);
+    SetStayFields(code, arrival, departure);
   }
-  // A later room stay of the same reservation: only its own stay fields.
+  // A later room stay of the same reservation: the one in ParsedStay is
+  // complete, the next starts from the reservation's values.
   static void NextStay(const std::string& code, TDateTime arrival, TDateTime departure) {
+    EarlierStays().push_back(ParsedStay);
+    ParsedStay.NoRooms = 1;
+    ParsedStay.NoAdults = 1;
+    ParsedStay.NoChildren = 0;
+    SetStayFields(code, arrival, departure);
+  }
+  // Saves the reservation of the room stays read since FirstStay.
+  static int32_t Save() {
+    TParsedReservation reservation{ParsedGuest, ParsedStay, "", EarlierStays()};
+    reservation.stays.push_back(ParsedStay);
+    EarlierStays().clear();
+    return SaveReservation(reservation);
+  }
+  static void SetStayFields(const std::string& code, TDateTime arrival, TDateTime departure) {
     ParsedStay.RoomTypeCode = code;
     ParsedStay.ArrivalDate = arrival;
     ParsedStay.DepartureDate = departure;
+  }
+  static std::vector<TGuestDataRec>& EarlierStays() {
+    static std::vector<TGuestDataRec> stays;
+    return stays;
   }
 
   std::vector<TVariant> Row(const std::string& sql) {
@@ -87,7 +107,7 @@ TEST_F(SaveReservationTest, StoresTheBookingItsGuestItsNightsAndItsOutcome) {
   ParsedStay.RoomRateQuoted = Currency::FromDouble(100.5);
   ParsedStay.ArrivalTime = EncodeTime(14, 0, 0, 0);
 
-  EXPECT_TRUE(SaveReservation());
+  EXPECT_EQ(Save(), 1);
 
   const std::vector<TVariant> expected{"000002", nullptr, ExchangeFixture::FixedLocalNow(), May(1), May(4), "101",
                                        "S101", "1", "AGENT", "TB1", 100.5, 1, 9, 2, 1,
@@ -114,7 +134,7 @@ TEST_F(SaveReservationTest, StoresTheBookingItsGuestItsNightsAndItsOutcome) {
 
 TEST_F(SaveReservationTest, TheHighestMatchingSlotGivesTheRoomType) {
   FirstStay("CV1", "TWIN", May(1), May(4));
-  EXPECT_TRUE(SaveReservation());
+  EXPECT_EQ(Save(), 1);
   EXPECT_EQ(Text("SELECT RoomNumber FROM GuestData"), "701");
   EXPECT_EQ(fx.hotel->OccupancyOn(May(1))["Type7Occupied"], TVariant(1));
 }
@@ -150,7 +170,7 @@ TEST_F(SaveReservationTest, RoomStaysThatAreNotStored) {
     StartImport();
     FirstStay("CV1", c.code, May(1), c.departure);
 
-    EXPECT_FALSE(SaveReservation());
+    EXPECT_EQ(Save(), 0);
 
     EXPECT_EQ(fx.hotel->Count("GuestData"), bookingsBefore);
     EXPECT_EQ(fx.hotel->Count("Occupancy"), 0);
@@ -185,7 +205,7 @@ TEST_F(SaveReservationTest, StaysWithImpossibleDatesAreRefused) {
     StartImport();
     FirstStay("CV1", "DBL", c.arrival, c.departure);
 
-    EXPECT_EQ(SaveReservation(), c.valid == ValidStored);
+    EXPECT_EQ(Save(), c.valid == ValidStored ? 1 : 0);
 
     EXPECT_EQ(Row("SELECT Valid FROM OtaResponse"), (std::vector<TVariant>{c.valid}));
     EXPECT_EQ(fx.hotel->Count("GuestData"), c.valid == ValidStored ? 1 : 0);
@@ -214,8 +234,8 @@ TEST_F(SaveReservationTest, NewGuestsTakeTheFirstFreeCodeAboveLastAutoGenNo) {
     for (const std::string& code : c.taken) fx.hotel->Exec("INSERT INTO GuestName (GuestCode) VALUES ('" + code + "')");
     test::SetDword(kPreference, "LastAutoGenNo", c.lastAutoGenNo);
     StartImport();
-    FirstStay("CV1", "DBL", May(1), May(4), "Guest", c.expected);
-    SaveReservation();
+    FirstStay("CV" + std::to_string(&c - cases), "DBL", May(1), May(4), "Guest", c.expected);
+    Save();
     EXPECT_EQ(Text("SELECT GuestCode FROM GuestName WHERE FamilyName = '" + std::string(c.expected) + "'"),
               c.expected);
   }
@@ -227,17 +247,16 @@ TEST_F(SaveReservationTest, AGuestWithTheSameNamesAndEmailIsReused) {
       "('000009', 'Anna', 'Berg', 'ANNA@example.org'), ('000007', 'Anna', 'Berg', 'Anna@example.org'), "
       "('000003', 'Anna', 'Berg', 'Anna@example.org')");
   FirstStay("CV1", "DBL", May(1), May(4));
-  EXPECT_TRUE(SaveReservation());
+  EXPECT_EQ(Save(), 1);
   EXPECT_EQ(Text("SELECT GuestCode FROM GuestData"), "000007");
   EXPECT_EQ(fx.hotel->Count("GuestName"), 3);
 }
 
 TEST_F(SaveReservationTest, TwoRoomStaysOfOneDateMakeAGroup) {
   FirstStay("CV1", "DBL", May(1), May(4));
-  ASSERT_TRUE(SaveReservation());
   NextStay("SGL", May(1), May(4));
   ParsedStay.NoAdults = 2;
-  ASSERT_TRUE(SaveReservation());
+  ASSERT_EQ(Save(), 2);
 
   EXPECT_EQ(fx.hotel->Rows("SELECT GuestID, GuestCode, GuestGroup, RoomNumber FROM GuestData ORDER BY GuestID"),
             (std::vector<std::vector<TVariant>>{{1, "000002", 1, "101"}, {2, "000002", 1, "201"}}));
@@ -258,14 +277,13 @@ TEST_F(SaveReservationTest, AGroupCandidateWithoutAMainBookingOfThisImportIsAnOr
       {"the room stay before was not stored",
        [] {
          FirstStay("CV0", "QUAD", May(1), May(4), "Otto", "Rejected");
-         SaveReservation();
+         Save();
        }},
       {"a group left open by an earlier import",
        [] {
          FirstStay("CV0", "DBL", May(1), May(4), "Otto", "Earlier");
-         SaveReservation();
          NextStay("DBL", May(1), May(4));
-         SaveReservation();
+         Save();
          StartImport();
        }},
   };
@@ -281,8 +299,8 @@ TEST_F(SaveReservationTest, AGroupCandidateWithoutAMainBookingOfThisImportIsAnOr
     StartReservation();
     ParsedGuest.GivenName = "Mia";
     ParsedGuest.FamilyName = "Candidate";
-    NextStay("SGL", May(1), May(4));
-    EXPECT_TRUE(SaveReservation());
+    SetStayFields("SGL", May(1), May(4));
+    EXPECT_EQ(Save(), 1);
 
     EXPECT_EQ(Row("SELECT GuestGroup FROM GuestData WHERE RoomNumber = '201'"), std::vector<TVariant>{nullptr});
     EXPECT_EQ(Text("SELECT N.FamilyName FROM GuestData D JOIN GuestName N ON N.GuestCode = D.GuestCode "
@@ -295,9 +313,8 @@ TEST_F(SaveReservationTest, AGroupCandidateWithoutAMainBookingOfThisImportIsAnOr
 
 TEST_F(SaveReservationTest, ALaterRoomStayOutsideTheGroupKeepsTheReservationsGuest) {
   FirstStay("CV1", "DBL", May(1), May(4));
-  ASSERT_TRUE(SaveReservation());
   NextStay("SGL", May(10), May(12));
-  ASSERT_TRUE(SaveReservation());
+  ASSERT_EQ(Save(), 2);
   EXPECT_EQ(fx.hotel->Rows("SELECT GuestCode, GuestGroup FROM GuestData ORDER BY GuestID"),
             (std::vector<std::vector<TVariant>>{{"000002", nullptr}, {"000002", nullptr}}));
   EXPECT_EQ(fx.hotel->Count("GuestName"), 1);
@@ -308,13 +325,13 @@ TEST_F(SaveReservationTest, TravelAgentAndBookingNumberCarryOverToLaterStaysAndR
   FirstStay("CV1", "DBL", May(1), May(4));
   ParsedStay.TravelAgent = "AGENT-A";
   ParsedStay.TravelBookingNo = "TB-1";
-  SaveReservation();
+  Save();
   FirstStay("CV2", "DBL", May(10), May(12), "Ben");
-  SaveReservation();
+  Save();
   StartImport();
   FirstStay("CV3", "DBL", May(20), May(22), "Cleo");
   ParsedStay.TravelBookingNo = "TB-3";
-  SaveReservation();
+  Save();
   EXPECT_EQ(fx.hotel->Rows("SELECT TravelAgent, TravelBookingNo FROM GuestData ORDER BY GuestID"),
             (std::vector<std::vector<TVariant>>{{"AGENT-A", "TB-1"}, {"AGENT-A", "TB-1"}, {"AGENT-A", "TB-3"}}));
 }
@@ -332,7 +349,7 @@ TEST_F(SaveReservationTest, AnArrivalTimeOfMidnightGivesTheHostsDefault) {
   for (const auto& [parsed, stored] : cases) {
     FirstStay("CV" + std::to_string(day), "DBL", May(day), May(day + 1));
     ParsedStay.ArrivalTime = parsed;
-    ASSERT_TRUE(SaveReservation());
+    ASSERT_EQ(Save(), 1);
     EXPECT_EQ(Row("SELECT Arrivaltime FROM GuestData WHERE ArrivalDate = " + std::to_string(May(day))),
               std::vector<TVariant>{stored})
         << parsed;
@@ -340,44 +357,47 @@ TEST_F(SaveReservationTest, AnArrivalTimeOfMidnightGivesTheHostsDefault) {
   }
 }
 
-// A write that fails anywhere in a group member's save leaves neither its
-// rows nor the main booking's mark, and the import's memory as it was: the
-// same save then succeeds as if nothing had happened.
-TEST_F(SaveReservationTest, AFailedSaveRollsBackItsRowsAndTheImportState) {
-  FirstStay("CV1", "DBL", May(1), May(4));
-  ASSERT_TRUE(SaveReservation());
-  NextStay("SGL", May(1), May(4));
-  const TGuestDataRec stayBefore = ParsedStay;
+// A write that fails anywhere in a reservation's save leaves none of its rows,
+// nor the main booking's mark, and the import's memory as it was: the same
+// save then succeeds as if nothing had happened. The reservation stored before
+// stays as it was.
+TEST_F(SaveReservationTest, AFailedSaveRollsBackTheWholeReservationAndTheImportState) {
+  FirstStay("CV0", "DBL", May(10), May(12), "Otto", "Earlier");
+  ASSERT_EQ(Save(), 1);
   const TDateTime prevArrivalBefore = PrevArrivalDate;
 
   int failures = 0;
   for (int writes = 0;; ++writes) {
+    FirstStay("CV1", "DBL", May(1), May(4));
+    NextStay("SGL", May(1), May(4));
     DM().Quendale.FailAfterWrites(writes);
     try {
-      SaveReservation();
+      Save();
       break;
     } catch (const EDatabaseError&) {
       ++failures;
       SCOPED_TRACE(writes);
-      EXPECT_EQ(Row("SELECT GuestGroup FROM GuestData WHERE GuestID = 1"), std::vector<TVariant>{nullptr});
-      EXPECT_EQ(fx.hotel->Count("GuestData"), 1);
+      EXPECT_EQ(fx.hotel->Rows("SELECT GuestID, GuestGroup FROM GuestData"),
+                (std::vector<std::vector<TVariant>>{{1, nullptr}}));
+      EXPECT_EQ(fx.hotel->Count("GuestName"), 1);
       EXPECT_EQ(fx.hotel->Count("Group"), 0);
-      EXPECT_EQ(fx.hotel->OccupancyOn(May(1))["RoomsOccupied"], TVariant(1));
+      EXPECT_EQ(fx.hotel->Count("OtaImport"), 1);
+      EXPECT_TRUE(fx.hotel->OccupancyOn(May(1)).empty());
       EXPECT_EQ(NewReservationCount, 1);
       EXPECT_EQ(GroupMainGuestID, 0);
       EXPECT_EQ(PrevArrivalDate, prevArrivalBefore);
-      EXPECT_EQ(ParsedStay.RoomTypeCode, stayBefore.RoomTypeCode);
-      EXPECT_EQ(ParsedGuest.GivenName, "") << "the guest part stays as the save found it";
+      EXPECT_EQ(ParsedStay.RoomTypeCode, "SGL") << "the record stays as the save found it";
+      EXPECT_EQ(ParsedGuest.GivenName, "Anna");
     }
-    ASSERT_LT(writes, 50);
+    ASSERT_LT(writes, 80);
   }
   DM().Quendale.FailAfterWrites(-1);
-  EXPECT_GE(failures, 6) << "mark, booking, group row, three nights";
+  EXPECT_GE(failures, 9) << "guest, two bookings, mark, group row, six nights, two records";
   EXPECT_EQ(fx.hotel->Rows("SELECT GuestID, GuestGroup FROM GuestData ORDER BY GuestID"),
-            (std::vector<std::vector<TVariant>>{{1, 1}, {2, 1}}));
+            (std::vector<std::vector<TVariant>>{{1, nullptr}, {2, 2}, {3, 2}}));
   EXPECT_EQ(fx.hotel->Count("Group"), 1);
   EXPECT_EQ(fx.hotel->OccupancyOn(May(1))["RoomsOccupied"], TVariant(2));
-  EXPECT_EQ(NewReservationCount, 2);
+  EXPECT_EQ(NewReservationCount, 3);
 }
 
 // ---- the free guest number ------------------------------------------------------------

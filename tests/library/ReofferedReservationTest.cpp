@@ -3,131 +3,16 @@
 // success report for it arrives, over three retrievals in a row.
 #include <gtest/gtest.h>
 
-#include <ctime>
-#include <filesystem>
-#include <functional>
 
-#include "LibraryHarness.h"
+#include "ReofferFixture.h"
 #include "data/Constants.h"
 #include "platform/Dataset.h"
 #include "support/RegistryFixture.h"
-#include "support/ScratchHome.h"
 
 namespace corvenna::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
-
-// Room types of the hotel: SGL, DBL and STE, two rooms each.
-std::string StayXml(const std::string& roomType, const std::string& timeSpan = R"(Start="2027-03-05" End="2027-03-08")") {
-  return "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"" + roomType +
-         "\" RatePlanCode=\"BAR\" NumberOfUnits=\"1\"/></RoomRates>"
-         "<GuestCounts><GuestCount AgeQualifyingCode=\"10\" Count=\"2\"/>"
-         "<GuestCount AgeQualifyingCode=\"8\" Count=\"1\"/></GuestCounts>"
-         "<TimeSpan " + timeSpan + "/><Total AmountAfterTax=\"357.00\" CurrencyCode=\"EUR\"/>"
-         "<Comments><Comment><Text>Late arrival</Text></Comment></Comments></RoomStay>";
-}
-
-struct ReservationIds {
-  std::string channelId;
-  std::string type = "14";
-  std::string resIdValue = "WEB-1";
-};
-
-// Values written as they stand in the file: references and all.
-std::string ReservationXml(const ReservationIds& ids, const std::string& stays) {
-  return "<HotelReservation ResStatus=\"Book\">"
-         "<POS><Source><RequestorID ID=\"AGENT-7\"/></Source></POS>"
-         "<UniqueID Type=\"" + ids.type + "\" ID=\"WEB-" + ids.channelId + "\"/>"
-         "<UniqueID Type=\"" + ids.type + "\" ID=\"" + ids.channelId + "\"/>"
-         "<RoomStays>" + stays + "</RoomStays>"
-         "<ResGuests><ResGuest ArrivalTime=\"15:30:00\"><Profiles><ProfileInfo><Profile><Customer>"
-         "<PersonName><GivenName>Maren</GivenName><Surname>Oakhurst</Surname></PersonName>"
-         "<Telephone PhoneNumber=\"+44 20 7946 0321\"/><Email>maren@example.org</Email>"
-         "<Address><AddressLine>12 Linden Row</AddressLine><CityName>Bristol</CityName>"
-         "<StateProv>Avon</StateProv><PostalCode>BS1 4QA</PostalCode><CountryName>United Kingdom</CountryName>"
-         "</Address></Customer></Profile></ProfileInfo></Profiles></ResGuest></ResGuests>"
-         "<ResGlobalInfo><HotelReservationIDs><HotelReservationID ResID_Type=\"14\" ResID_Value=\"" + ids.resIdValue +
-         "\"/></HotelReservationIDs></ResGlobalInfo></HotelReservation>";
-}
-
-std::string ReplyXml(const Strings& reservations) {
-  std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-      "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
-      "<OTA_ResRetrieveRS xmlns=\"http://www.opentravel.org/OTA/2003/05\" Version=\"1.0\"><Success/>"
-      "<ReservationsList>";
-  for (const std::string& reservation : reservations) xml += reservation;
-  return xml + "</ReservationsList></OTA_ResRetrieveRS></soap:Body></soap:Envelope>";
-}
-
-std::string XsDateFromToday(int days) {
-  const std::time_t when = std::time(nullptr) + static_cast<std::time_t>(days) * 86400;
-  std::tm local{};
-  localtime_r(&when, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-  return text;
-}
-
-struct Retrieval {
-  int result = 0;
-  Strings reports;
-  std::string error;
-};
-
-class ReofferedReservationTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::create_directories(Folder());
-    host.ServeReservations(Folder());
-  }
-
-  fs::path Folder() const { return host.home.Root() / "reservations"; }
-  void Offer(const Strings& reservations) { WriteFileText(Folder() / "reply.xml", ReplyXml(reservations)); }
-  void SetOptions(const std::function<void(channelsim::Options&)>& set) {
-    channelsim::Options options;
-    set(options);
-    host.sim->SetOptions(options);
-  }
-
-  Retrieval Retrieve() {
-    host.sim->ClearReceived();
-    Retrieval run;
-    run.result = library.BookingRetrival(0);
-    run.error = library.LastError();
-    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) run.reports.push_back(ReportOutcomeOf(report));
-    return run;
-  }
-
-  // Each row's columns joined by '|'; bytes that are no text shown in hex by the query.
-  Strings Rows(const std::string& sql) const {
-    TDatabase database("ReofferCheck");
-    database.SetDatabaseFileName(host.DatabaseFile().string());
-    database.Open();
-    TQuery query;
-    query.SetDatabaseName(database.DatabaseName());
-    query.SQL().Add(sql);
-    query.Open();
-    Strings rows;
-    for (query.First(); !query.Eof(); query.Next()) {
-      std::string row;
-      for (int i = 0; i < query.FieldCount(); ++i) {
-        if (i > 0) row += '|';
-        row += query.Fields(i).AsString();
-      }
-      rows.push_back(row);
-    }
-    return rows;
-  }
-  Strings Bookings() const {
-    return Rows("SELECT * FROM GuestData ORDER BY GuestID");
-  }
-
-  LibraryHost host;
-  LoadedLibrary library;
-};
+class ReofferedReservationTest : public ReofferFixture {};
 
 // ---- a reservation whose ids XML cannot carry -----------------------------------------
 
@@ -341,9 +226,9 @@ TEST_F(ReofferedReservationTest, ANewStayOfAReofferedGroupJoinsItsGroup) {
   EXPECT_EQ(Rows("SELECT GroupID, MainID FROM \"Group\" ORDER BY rowid"), (Strings{"1|2", "1|3"}));
 }
 
-// ---- a stay without a departure ------------------------------------------------------
+// ---- a stay without an arrival or a departure ---------------------------------------
 
-TEST_F(ReofferedReservationTest, AStayWhoseDepartureTheReplyDidNotGiveIsRefused) {
+TEST_F(ReofferedReservationTest, AStayWhoseArrivalOrDepartureTheReplyDidNotGiveIsRefused) {
   struct Case {
     const char* name;
     std::string timeSpan;
@@ -355,6 +240,7 @@ TEST_F(ReofferedReservationTest, AStayWhoseDepartureTheReplyDidNotGiveIsRefused)
       {"no End, Start ahead", R"(Start="2027-03-05")", "error 403"},
       {"a Duration and no End", threeDaysBack + R"( Duration="P2N")", "error 403"},
       {"no TimeSpan attributes", "", "error 403"},
+      {"no Start, End ahead", R"(End="2027-03-08")", "error 403"},
       {"an End, Start three days back", threeDaysBack + " End=\"" + XsDateFromToday(1) + "\"", "success"},
   };
   int number = 0;
@@ -368,30 +254,53 @@ TEST_F(ReofferedReservationTest, AStayWhoseDepartureTheReplyDidNotGiveIsRefused)
     for (int poll = 2; poll <= 3; ++poll)
       EXPECT_EQ(Retrieve().reports, stored ? Strings{} : Strings{id + " " + c.report}) << poll;
     EXPECT_EQ(host.StoredBookings(), before + (stored ? 1 : 0));
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM Occupancy WHERE OccDate <> CAST(OccDate AS INTEGER)"), Strings{"0"})
+        << "no night on a fractional date";
   }
 }
 
 // ---- the import record of the version before ----------------------------------------
 
-// Its rows have no digest: a re-offer is still recognised by dates and room type.
-TEST_F(ReofferedReservationTest, ARecordOfTheVersionBeforeIsUpgradedAndStillRecognisesItsStays) {
-  Offer({ReservationXml({"CM-1"}, StayXml("DBL"))});
-  SetOptions([](auto& o) { o.drop.kinds = channelsim::kReport; });
-  Retrieve();
-  SetOptions([](auto&) {});
-  {
+// Rows of the versions before the reservation digest stand for the room stay
+// at their place: without any digest compared by dates and room type, with a
+// stay digest by it too. Their tables gain the missing columns.
+TEST_F(ReofferedReservationTest, ARecordOfAnEarlierVersionIsUpgradedAndStillJudgesItsStays) {
+  struct Case {
+    const char* name;
+    const char* downgrade;
+    const char* report;
+    const char* stayDigestIsNull;
+  };
+  const Case cases[] = {
+      {"no digest at all", "ALTER TABLE OtaImport DROP COLUMN StayDigest; ", "CM-1 success", "1"},
+      {"a stay digest that differs", "UPDATE OtaImport SET StayDigest = '0123456789abcdef'; ", "CM-1 error 403", "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TDatabase database("ReofferDowngrade");
     database.SetDatabaseFileName(host.DatabaseFile().string());
     database.Open();
-    database.Execute("ALTER TABLE OtaImport DROP COLUMN StayDigest");
-  }
-  ASSERT_EQ(Rows("SELECT COUNT(*) FROM pragma_table_info('OtaImport') WHERE name = 'StayDigest'"), Strings{"0"});
+    database.Execute("DROP TABLE IF EXISTS OtaImport; DELETE FROM GuestData; DELETE FROM GuestName; DELETE FROM Occupancy");
+    database.Close();
+    host.sim->ResetDelivered();
+    Offer({ReservationXml({"CM-1"}, StayXml("DBL"))});
+    SetOptions([](auto& o) { o.drop.kinds = channelsim::kReport; });
+    Retrieve();
+    SetOptions([](auto&) {});
+    const Strings stored = Bookings();
+    database.Open();
+    database.Execute(std::string(c.downgrade) + "ALTER TABLE OtaImport DROP COLUMN ReservationDigest");
+    database.Close();
+    ASSERT_EQ(Rows("SELECT COUNT(*) FROM pragma_table_info('OtaImport') WHERE name = 'ReservationDigest'"),
+              Strings{"0"});
 
-  EXPECT_EQ(Retrieve().reports, Strings{"CM-1 success"});
-  EXPECT_EQ(host.StoredBookings(), 1);
-  EXPECT_EQ(Rows("SELECT StayDigest IS NULL FROM OtaImport"), Strings{"1"});
-  EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE tbl_name = 'OtaImport' ORDER BY name"),
-            (Strings{"OtaImport", "OtaImport_Key"}));
+    EXPECT_EQ(Retrieve().reports, Strings{c.report});
+    EXPECT_EQ(Bookings(), stored);
+    EXPECT_EQ(Rows("SELECT StayDigest IS NULL, ReservationDigest IS NULL FROM OtaImport"),
+              Strings{std::string(c.stayDigestIsNull) + "|1"});
+    EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE tbl_name = 'OtaImport' ORDER BY name"),
+              (Strings{"OtaImport", "OtaImport_Key"}));
+  }
 }
 
 }  // namespace
