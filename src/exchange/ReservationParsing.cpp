@@ -186,9 +186,8 @@ void ReadTotal(const XmlNode& element, const TStayDates& dates) {
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "CurrencyCode") ParsedStay.CurrCode = Trim(value);
     if (name != amountName) continue;
-    ParsedStay.RoomRateQuoted = ReadValue("Total " + amountName, Trim(value), [&](const std::string&) {
-      const std::string text = useDot ? DotAmountText(value, FormatSettings()) : Trim(value);
-      long double amount = StrToFloat(text);
+    ParsedStay.RoomRateQuoted = ReadValue("Total " + amountName, Trim(value), [&](const std::string& trimmed) {
+      long double amount = StrToFloat(useDot ? DotAmountText(trimmed, FormatSettings()) : trimmed);
       if (!SameDay(dates.start, dates.end)) {
         const int nights = DaysBetween(dates.start, dates.end);
         if (nights >= 1) amount /= nights;
