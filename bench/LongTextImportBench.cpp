@@ -63,7 +63,9 @@ void BM_ImportLongTexts(benchmark::State& state) {
       state.SkipWithError("the reply is not XML");
       break;
     }
-    const std::string failure = ParseReservations(doc);
+    const TImportFailures failures = ParseReservations(doc);
+    const std::string failure =
+        failures.refusedReservations.empty() ? failures.stopError : failures.refusedReservations.front();
     if (!failure.empty() || NewReservationCount != 1) {
       state.SkipWithError(Format("the import stored %d: %s", NewReservationCount, failure.c_str()).c_str());
       break;

@@ -34,7 +34,7 @@ struct TGuestDataRec {
   TDateTime BookingDate = 0;
   TDateTime ArrivalDate = 0;
   TDateTime DepartureDate = 0;
-  TDateTime ArrivalTime = 0;  // one per reply; the clear routine leaves it alone
+  TDateTime ArrivalTime = 0;  // of the reservation's own first ResGuest; the clear routine leaves it alone
   std::string RoomNumber;
   int32_t NoRooms = 0;
   std::string RoomTypeCode;
@@ -130,13 +130,21 @@ std::vector<std::string> FindFreeRooms(int slot, TDateTime arrival, TDateTime de
 // name, family name and e-mail, on its first row.
 void OpenGuestNameQuery();
 
+struct TImportFailures {
+  // One text per reservation refused for a value the import cannot read,
+  // naming its place in the reply, its booking number and the value.
+  std::vector<std::string> refusedReservations;
+  // The failure that ended the walk; empty when it went through the whole reply.
+  std::string stopError;
+};
+
 // Imports the retrieval reply: creates the import record when the database
 // lacks it and empties OtaResponse (a failure of either raises),
 // then reads and saves every HotelReservation in turn and tells the user the
-// outcome unless SilentRun; any later failure ends the walk with an error
-// message and goes no further. Returns that failure's text, empty when the
-// walk went through the whole reply.
-std::string ParseReservations(XmlDocument& Doc);
+// outcome unless SilentRun. A reservation holding a value that cannot be
+// read is refused alone (nothing of it stored, no OtaResponse row); any other
+// failure ends the walk with an error message and goes no further.
+TImportFailures ParseReservations(XmlDocument& Doc);
 
 // An xs:date text at midnight; raises EConvertError for any other text.
 TDateTime XSDateToDateTime(const std::string& text);

@@ -150,8 +150,9 @@ void RetrieveAndReport(TExchangeRun& run, bool silent) {
     return;
   }
 
-  const std::string importError = ParseReservations(doc);
-  if (!importError.empty()) run.NoteFailure("The import of the reply stopped: " + importError);
+  const TImportFailures import = ParseReservations(doc);
+  for (const std::string& refusal : import.refusedReservations) run.NoteFailure(refusal);
+  if (!import.stopError.empty()) run.NoteFailure("The import of the reply stopped: " + import.stopError);
   SendReports(run);
   run.WriteLogBlock();
 }

@@ -2,6 +2,7 @@
 // children of one HotelReservation and four walkers over any depth, each
 // walker handling an element's descendants before the element itself. A
 // reservation is read whole before anything of it is saved.
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -12,7 +13,9 @@
 #include "exchange/BookingImport.h"
 #include "exchange/ExchangeFrame.h"
 #include "exchange/ImportRecord.h"
+#include "platform/Errors.h"
 #include "platform/Text.h"
+#include "platform/XmlCharacters.h"
 #include "platform/XmlDocument.h"
 #include "platform/XsDate.h"
 
@@ -36,6 +39,35 @@ struct TParseSettings {
 TParseSettings Settings;
 
 bool IsElement(const XmlNode& node) { return node.NodeType() == XmlNode::Element; }
+
+// A value of the reply that the import cannot read. It refuses the reservation
+// that holds it, and that reservation alone.
+class EUnreadableValue : public Exception {
+ public:
+  EUnreadableValue(const std::string& name, const std::string& text)
+      : Exception(name + " \"" + EscapeNonXmlText(text) + "\"") {}
+};
+
+// The value converted, or EUnreadableValue naming it.
+template <typename Convert>
+auto ReadValue(const std::string& name, const std::string& text, const Convert& convert) {
+  try {
+    return convert(text);
+  } catch (const EConvertError&) {
+    throw EUnreadableValue(name, text);
+  }
+}
+
+TDateTime ReadDate(const char* name, const std::string& value) {
+  return ReadValue(std::string("TimeSpan ") + name, Trim(value), XSDateToDateTime);
+}
+
+// A count below zero stands for no number of people or rooms.
+int32_t ReadCount(const std::string& name, const std::string& value) {
+  const int32_t count = ReadValue(name, Trim(value), [](const std::string& text) { return StrToInt(text); });
+  if (count < 0) throw EUnreadableValue(name, Trim(value));
+  return count;
+}
 
 std::string TextOf(const XmlNode& element) { return ValidUtf8(Trim(element.Text())); }
 
@@ -97,11 +129,11 @@ struct TStayDates {
 void ReadTimeSpan(const XmlNode& element, TStayDates& dates) {
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "Start") {
-      dates.start = ParsedStay.ArrivalDate = XSDateToDateTime(Trim(value));
+      dates.start = ParsedStay.ArrivalDate = ReadDate("Start", value);
       ParsedStay.ArrivalUnknown = false;
     }
     if (name != "End") continue;
-    dates.end = ParsedStay.DepartureDate = XSDateToDateTime(Trim(value));
+    dates.end = ParsedStay.DepartureDate = ReadDate("End", value);
     ParsedStay.DepartureUnknown = false;
   }
 }
@@ -110,20 +142,28 @@ void ReadRoomRate(const XmlNode& element) {
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "RoomTypeCode") ParsedStay.RoomTypeCode = ValidUtf8(Trim(value));
     if (name == "RatePlanCode") ParsedStay.RatePlanCode = ValidUtf8(Trim(value));
-    if (name == "NumberOfUnits") ParsedStay.NoRooms = StrToInt(Trim(value));
+    if (name == "NumberOfUnits")
+      ParsedStay.NoRooms = ReadValue("NumberOfUnits", Trim(value), [](const std::string& text) { return StrToInt(text); });
   }
 }
 
 void ReadGuestCount(const XmlNode& element) {
   std::string code;
+  std::string countText;
   int32_t count = 0;
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "AgeQualifyingCode") code = Trim(value);
-    if (name == "Count") count = StrToInt(Trim(value));
+    if (name != "Count") continue;
+    countText = value;
+    count = ReadCount("GuestCount Count", value);
   }
   if (code == "10") ParsedStay.NoAdults = count;
   if (code == "8") ParsedStay.NoChildren = count;
-  if (code == "7") ParsedStay.NoChildren += count;
+  if (code != "7") return;
+  const int64_t children = int64_t{ParsedStay.NoChildren} + count;
+  if (children > INT32_MAX)
+    throw EUnreadableValue("children's GuestCount Count", IntToStr(ParsedStay.NoChildren) + " + " + Trim(countText));
+  ParsedStay.NoChildren = static_cast<int32_t>(children);
 }
 
 void ReadTotal(const XmlNode& element, const TStayDates& dates) {
@@ -132,13 +172,14 @@ void ReadTotal(const XmlNode& element, const TStayDates& dates) {
   for (const auto& [name, value] : element.Attributes()) {
     if (name == "CurrencyCode") ParsedStay.CurrCode = ValidUtf8(Trim(value));
     if (name != amountName) continue;
-    const std::string text = useDot ? DotAmountText(value, FormatSettings()) : Trim(value);
-    long double amount = StrToFloat(text);
-    if (!SameDay(dates.start, dates.end)) {
-      const int nights = DaysBetween(dates.start, dates.end);
-      if (nights >= 1) amount /= nights;
-    }
-    ParsedStay.RoomRateQuoted = Currency::FromDouble(amount);
+    ParsedStay.RoomRateQuoted = ReadValue("Total " + amountName, Trim(value), [&](const std::string& trimmed) {
+      long double amount = StrToFloat(useDot ? DotAmountText(trimmed, FormatSettings()) : trimmed);
+      if (!SameDay(dates.start, dates.end)) {
+        const int nights = DaysBetween(dates.start, dates.end);
+        if (nights >= 1) amount /= nights;
+      }
+      return Currency::FromDouble(amount);
+    });
   }
 }
 
@@ -220,19 +261,6 @@ void ParseRoomStays(const TNodeList& children, TParsedReservation& reservation) 
 
 // ---- the walk of the whole reply -------------------------------------------------------
 
-// The first ResGuest's ArrivalTime serves every booking of the reply.
-TDateTime FirstArrivalTime(const XmlDocument& doc) {
-  const std::vector<XmlNode> guests = doc.GetElementsByTagName("ResGuest");
-  TDateTime arrival = 0;
-  if (guests.empty()) return arrival;
-  for (const auto& [name, value] : guests.front().Attributes()) {
-    if (name != "ArrivalTime" || Trim(value).empty()) continue;
-    arrival = StrToTime(Trim(value));
-    if (Settings.useUtc) arrival = UTCToLocalTime(arrival);
-  }
-  return arrival;
-}
-
 std::string OwnArrivalTime(const TNodeList& children) {
   for (const XmlNode& child : children) {
     if (!IsElement(child) || child.NodeName() != "ResGuests") continue;
@@ -240,6 +268,16 @@ std::string OwnArrivalTime(const TNodeList& children) {
       if (IsElement(guest) && guest.NodeName() == "ResGuest") return Trim(guest.Attribute("ArrivalTime"));
   }
   return std::string();
+}
+
+// The ArrivalTime of the reservation's own first ResGuest; 0 (the host's
+// default) when it gives none.
+TDateTime ArrivalTimeOf(const std::string& written) {
+  if (written.empty()) return 0;
+  return ReadValue("ArrivalTime", written, [](const std::string& text) {
+    const TDateTime arrival = StrToTime(text);
+    return Settings.useUtc ? UTCToLocalTime(arrival) : arrival;
+  });
 }
 
 std::string BookingNumberList() {
@@ -256,42 +294,70 @@ std::string ResultText() {
   return text;
 }
 
-void WalkReservations(const XmlDocument& doc) {
+TParsedReservation ParseReservation(const TNodeList& children) {
+  ParsePOSAndUniqueID(children);
+  ParseResGuests(children);
+  ParseResGlobalInfo(children);
+  const std::string arrivalTime = OwnArrivalTime(children);
+  ParsedStay.ArrivalTime = ArrivalTimeOf(arrivalTime);
+  TParsedReservation reservation{ParsedGuest, ParsedStay, arrivalTime, {}};
+  ParseRoomStays(children, reservation);
+  return reservation;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+std::string RefusalText(int place, const std::string& value) {
+  const TGuestDataRec& s = ParsedStay;
+  const std::string& bookingNo = s.CorvennaID.empty() ? s.TravelBookingNo : s.CorvennaID;
+  return Format("Reservation %d of the reply (booking number %s) cannot be imported: its %s cannot be read", place,
+                EscapeNonXmlText(bookingNo).c_str(), value.c_str());
+}
+
+// A reservation holding a value the import cannot read is refused alone: none
+// of it is stored and it is not reported, so the channel manager offers it
+// again; the walk goes on with the next.
+void WalkReservations(const XmlDocument& doc, std::vector<std::string>& refused) {
   const std::vector<XmlNode> reservations = doc.GetElementsByTagName("HotelReservation");
   if (reservations.empty()) {
     ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNoreservation, MsgNoNewReservation);
     return;
   }
-  ParsedStay.ArrivalTime = FirstArrivalTime(doc);
+  int place = 0;
   for (const XmlNode& element : reservations) {
+    ++place;
     StartReservation();
-    const TNodeList children = element.ChildNodes();
-    ParsePOSAndUniqueID(children);
-    ParseResGuests(children);
-    ParseResGlobalInfo(children);
-    TParsedReservation reservation{ParsedGuest, ParsedStay, OwnArrivalTime(children), {}};
-    ParseRoomStays(children, reservation);
-    SaveReservation(reservation);
+    try {
+      SaveReservation(ParseReservation(element.ChildNodes()));
+    } catch (const EUnreadableValue& unreadable) {
+      refused.push_back(RefusalText(place, unreadable.what()));
+    }
   }
   ShowExchangeMessage(TaskIcon::Information, MsgInformation, MsgNewReservation, ResultText(), BookingNumberList());
+  if (!refused.empty()) ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, JoinLines(refused));
 }
 
 }  // namespace
 
-std::string ParseReservations(XmlDocument& Doc) {
+TImportFailures ParseReservations(XmlDocument& Doc) {
   Settings = TParseSettings{ReadUseUTCTime(), ReadRateIncludingTax(), ReadUseDot()};
   EnsureImportRecord();
   DM().tblOtaResponse.EmptyTable();
   StartImport();
   // The import writes no room: the rooms are counted once, not for every booking.
   const TRoomCountHold roomCounts;
+  TImportFailures failures;
   try {
-    WalkReservations(Doc);
+    WalkReservations(Doc, failures.refusedReservations);
   } catch (const std::exception& error) {
     ShowExchangeMessage(TaskIcon::Error, MsgError, MsgError, error.what());
-    return error.what();
+    failures.stopError = error.what();
   }
-  return std::string();
+  return failures;
 }
 
 }  // namespace corvenna

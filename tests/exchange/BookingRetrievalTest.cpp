@@ -150,14 +150,19 @@ TEST_F(BookingRetrievalTest, AnUnknownRoomTypeIsReportedAs402) {
   EXPECT_TRUE(fx.sim->Delivered().empty());
 }
 
-TEST_F(BookingRetrievalTest, AnImportCutShortStillReportsWhatItStored) {
+TEST_F(BookingRetrievalTest, AReservationThatCannotBeReadHoldsUpNoOther) {
   Offer(kFixtures / "unconvertible-units.xml");
   EXPECT_EQ(BookingRetrieval(false), 1);
-  ASSERT_EQ(fx.messages.tasks.size(), 1u);
-  EXPECT_EQ(fx.messages.tasks[0].content, "'two' is not a valid integer value");
-  EXPECT_EQ(ReceivedRoots(), (std::vector<std::string>{"OTA_ReadRQ", "OTA_NotifReportRQ"}));
-  EXPECT_EQ(fx.sim->Delivered(), std::vector<std::string>{"CV-5001"});
-  EXPECT_EQ(Bookings(), 1);
+  ASSERT_EQ(fx.messages.tasks.size(), 2u);
+  EXPECT_EQ(fx.messages.tasks[1].content,
+            "Reservation 2 of the reply (booking number CV-5002) cannot be imported: its NumberOfUnits \"two\" "
+            "cannot be read");
+  EXPECT_EQ(ReceivedRoots(), (std::vector<std::string>{"OTA_ReadRQ", "OTA_NotifReportRQ", "OTA_NotifReportRQ"}));
+  EXPECT_EQ(fx.sim->Delivered(), (std::vector<std::string>{"CV-5001", "CV-5003"}));
+  EXPECT_EQ(Bookings(), 2);
+  EXPECT_EQ(LastRunFailure,
+            "Reservation 2 of the reply (booking number CV-5002) cannot be imported: its NumberOfUnits \"two\" "
+            "cannot be read");
 }
 
 TEST_F(BookingRetrievalTest, TwoRoomsOfOneReservationAreStoredAsAGroupAndReportedOnce) {

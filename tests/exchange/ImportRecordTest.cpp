@@ -6,6 +6,7 @@
 #include "data/OtaGfgIni.h"
 #include "exchange/BookingImport.h"
 #include "exchange/CorvennaMessages.h"
+#include "exchange/ImportRecord.h"
 #include "platform/XmlDocument.h"
 #include "support/ExchangeFixture.h"
 #include "support/ReservationXml.h"
@@ -175,6 +176,34 @@ TEST_F(ImportRecordTest, ARepeatedStayStandsForItsBookingInTheStaysAfterIt) {
     EXPECT_EQ(NewReservationCount, 1);
     EXPECT_EQ(Responses(), (Rows{{"CV1", "1", 0}}));
   }
+}
+
+// A row of the version before the reservation digest stands for the room stay
+// at its place, compared on the digest that version kept of the stay and its
+// reservation; the stays after it are stored and recorded the new way.
+TEST_F(ImportRecordTest, ARowOfTheVersionBeforeStandsForTheStayAtItsPlace) {
+  const std::string reply = Reply(Reservation("CV1", Stay("DBL", 1, 4) + Stay("SGL", 1, 4)));
+  Import(reply);
+  ASSERT_EQ(Responses(), (Rows{{"CV1", "1", 1}}));
+  const std::string earlierDigest =
+      StayDigest({"CV1", "16", "", "TB-CV1", "14", "H-CV1", "", "Guest", "CV1", "", "", "", "", "", "", "", "", "",
+                  "DBL", "", "1 1 0", "0", "", ""});
+  fx.hotel->Exec("UPDATE OtaImport SET StayNo = 1, ReservationDigest = NULL, StayDigest = '" + earlierDigest + "'");
+
+  WriteType(2, "SGL");
+  Import(reply);
+  EXPECT_EQ(Query("SELECT GuestID, GuestGroup, RoomNumber FROM GuestData ORDER BY GuestID"),
+            (Rows{{1, 1, "101"}, {2, 1, "201"}}));
+  EXPECT_EQ(Responses(), (Rows{{"CV1", "1", 0}}));
+  EXPECT_EQ(Query("SELECT StayNo, GuestID, ReservationDigest IS NULL FROM OtaImport ORDER BY StayNo"),
+            (Rows{{1, 1, 1}, {2, 2, 0}}));
+  const Rows stored = HostRows();
+
+  Import(reply);
+  EXPECT_EQ(Responses(), (Rows{{"CV1", "1", 0}}));
+  Import(Reply(Reservation("CV1", Stay("SGL", 1, 4) + Stay("DBL", 1, 4))));
+  EXPECT_EQ(Responses(), (Rows{{"CV1", "", 2}})) << "the row at place 1 is not this SGL stay";
+  EXPECT_EQ(HostRows(), stored);
 }
 
 TEST_F(ImportRecordTest, ADatabaseWithoutTheImportRecordGetsItAtTheFirstImport) {

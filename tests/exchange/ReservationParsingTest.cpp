@@ -114,24 +114,29 @@ TEST_F(ReservationParsing, ASilentRunShowsNothingWhateverTheOutcome) {
   EXPECT_EQ(fx.hotel->Count("GuestData"), 1);
 }
 
-TEST_F(ReservationParsing, TheFirstResGuestsArrivalTimeServesTheWholeReply) {
+// Each reservation takes the ArrivalTime of its own first ResGuest; one whose
+// first ResGuest gives none gets the host's default.
+TEST_F(ReservationParsing, EachReservationTakesItsOwnFirstGuestsArrivalTime) {
   const TDateTime fifteen = EncodeTime(15, 0, 0, 0);
   test::SetDouble(std::string(PreferenceKey), "DefaultArrival", fifteen);
   struct Case {
     const char* name;
     bool useUtc;
     const char* zone;
-    const char* attribute;  // of the first ResGuest
+    const char* attribute;  // of the first reservation's first ResGuest
     TDateTime stored;
+    TDateTime storedTen;  // of the second reservation, whose first guest writes 10:00:00
   };
   const Case cases[] = {
-      {"local time", false, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\" 14:00:00 \"", EncodeTime(14, 0, 0, 0)},
-      {"UTC in winter", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"14:00:00\"", fifteen},
+      {"local time", false, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\" 14:00:00 \"", EncodeTime(14, 0, 0, 0),
+       EncodeTime(10, 0, 0, 0)},
+      {"UTC in winter", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"14:00:00\"", fifteen,
+       EncodeTime(11, 0, 0, 0)},
       {"UTC past midnight", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"23:30\"",
-       1.0 + EncodeTime(0, 30, 0, 0)},
-      {"UTC in UTC", true, "UTC", " ArrivalTime=\"14:00:00\"", EncodeTime(14, 0, 0, 0)},
-      {"no ArrivalTime", true, "UTC", "", fifteen},
-      {"midnight", false, "UTC", " ArrivalTime=\"00:00:00\"", fifteen},
+       1.0 + EncodeTime(0, 30, 0, 0), EncodeTime(11, 0, 0, 0)},
+      {"UTC in UTC", true, "UTC", " ArrivalTime=\"14:00:00\"", EncodeTime(14, 0, 0, 0), EncodeTime(10, 0, 0, 0)},
+      {"no ArrivalTime", true, "UTC", "", fifteen, EncodeTime(10, 0, 0, 0)},
+      {"midnight", false, "UTC", " ArrivalTime=\"00:00:00\"", fifteen, EncodeTime(10, 0, 0, 0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -141,9 +146,10 @@ TEST_F(ReservationParsing, TheFirstResGuestsArrivalTimeServesTheWholeReply) {
     const std::string first = Guest("Anna", "Berg", "", c.attribute);
     const std::string other = Guest("Ben", "Other", "", " ArrivalTime=\"09:00:00\"");
     Parse(Reply(Reservation("CV1", Stay("DBL", 1, 4), first + other) +
-                Reservation("CV2", Stay("DBL", 1, 4), Guest("Cleo", "Third", "", " ArrivalTime=\"10:00:00\""))));
+                Reservation("CV2", Stay("DBL", 1, 4), Guest("Cleo", "Third", "", " ArrivalTime=\"10:00:00\"")) +
+                Reservation("CV3", Stay("DBL", 1, 4), Guest("Dora", "Fourth") + other)));
     EXPECT_EQ(Rows("SELECT Arrivaltime FROM GuestData ORDER BY GuestID"),
-              (std::vector<std::vector<TVariant>>{{c.stored}, {c.stored}}));
+              (std::vector<std::vector<TVariant>>{{c.stored}, {c.storedTen}, {fifteen}}));
   }
 }
 
@@ -307,18 +313,25 @@ TEST_F(ReservationParsing, TextThatIsNotUtf8IsStoredWithReplacementCharacters) {
             expected);
 }
 
-TEST_F(ReservationParsing, AValueThatCannotBeConvertedEndsTheWalkAndKeepsWhatWasStored) {
+// Refused alone: nothing of it is stored and it leaves no row to report; the
+// reservations before and after it are stored as usual.
+TEST_F(ReservationParsing, AReservationHoldingAValueThatCannotBeReadIsRefusedAlone) {
   Parse(Reply(Reservation("CV1", Stay("DBL", 1, 4)) +
-              Reservation("CV2", "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\" NumberOfUnits=\"two\"/>"
-                                 "</RoomRates></RoomStay>") +
+              Reservation("CV2", Stay("DBL", 1, 4) +
+                                     "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\" NumberOfUnits=\"two\"/>"
+                                     "</RoomRates></RoomStay>") +
               Reservation("CV3", Stay("DBL", 1, 4))));
-  ASSERT_EQ(fx.messages.tasks.size(), 1u);
-  const TaskMessage& message = fx.messages.tasks[0];
+  ASSERT_EQ(fx.messages.tasks.size(), 2u);
+  const TaskMessage& message = fx.messages.tasks[1];
   EXPECT_EQ(std::tie(message.title, message.icon, message.instruction, message.content),
-            std::make_tuple("Error", TaskIcon::Error, "Error", "'two' is not a valid integer value"));
-  EXPECT_EQ(Rows("SELECT BookingNo, Valid FROM OtaResponse"), (std::vector<std::vector<TVariant>>{{"CV1", 0}}));
-  EXPECT_EQ(fx.hotel->Count("GuestData"), 1);
-  EXPECT_EQ(NewReservationCount, 1);
+            std::make_tuple("Error", TaskIcon::Error, "Error",
+                            "Reservation 2 of the reply (booking number CV2) cannot be imported: its NumberOfUnits "
+                            "\"two\" cannot be read"));
+  EXPECT_EQ(Rows("SELECT BookingNo, Valid FROM OtaResponse"),
+            (std::vector<std::vector<TVariant>>{{"CV1", 0}, {"CV3", 0}}));
+  EXPECT_EQ(Rows("SELECT TravelBookingNo FROM GuestData ORDER BY GuestID"),
+            (std::vector<std::vector<TVariant>>{{"TB-CV1"}, {"TB-CV3"}}));
+  EXPECT_EQ(NewReservationCount, 2);
 }
 
 // Nothing of one reservation is carried into the next: not its channel id when

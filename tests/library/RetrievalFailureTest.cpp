@@ -145,7 +145,7 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
   readOtaErrors.otaErrors.kinds = channelsim::kRead;
   reportNotXml.nonXml.kinds = channelsim::kReport;
   const auto nothing = [](LibraryHost&) { return Hold(); };
-  const OfferFolder walkError("walk-error", {kRetrievalFixtures / "unconvertible-units.xml"});
+  const OfferFolder walkError("unreadable-value", {kRetrievalFixtures / "unconvertible-units.xml"});
   const struct {
     const char* what;
     std::function<Hold(LibraryHost&)> arrange;
@@ -174,9 +174,10 @@ TEST_F(RetrievalFailureTest, EveryFailureReturnsMinusOneAndSaysWhatEndedTheRun) 
        SampleReservationsDir, readFault},
       {"the read reply carries OTA errors", nothing, "The reply carries OTA error 392: Invalid hotel code", 0,
        SampleReservationsDir, readOtaErrors},
-      {"an error ends the walk of the reply", nothing,
-       "The import of the reply stopped: 'two' is not a valid integer value", 1,
-       walkError.Path()},
+      {"a reservation holds a value that cannot be read", nothing,
+       "Reservation 2 of the reply (booking number CV-5002) cannot be imported: its NumberOfUnits \"two\" cannot "
+       "be read",
+       2, walkError.Path()},
       {"a report's reply is not XML", nothing, "The reply is not an XML document", 2, SampleReservationsDir,
        reportNotXml},
   };
