@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev libpugixml-dev libcurl4-openssl-dev uuid-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcpp-httplib-dev libxml2-utils xvfb
-  ca-certificates locales
+  ca-certificates locales tzdata
 )
 
 missing=()

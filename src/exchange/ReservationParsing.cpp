@@ -246,9 +246,14 @@ void ParseResGlobalInfo(const TNodeList& children) {
   ForGrandchildren(children, "ResGlobalInfo", ParseHotelReservationID);
 }
 
+// Under UseUTCTime a time without a zone is a UTC time: the reading says so,
+// so that "14:00" and "14:00:00Z" are one time when a re-offer is compared.
 std::optional<TArrivalTimeReading> ReadArrivalTimeOf(const std::string& written) {
   if (written.empty()) return std::nullopt;
-  return ReadValue("ArrivalTime", written, [](const std::string& text) { return ReadArrivalTime(text); });
+  TArrivalTimeReading reading =
+      ReadValue("ArrivalTime", written, [](const std::string& text) { return ReadArrivalTime(text); });
+  if (Settings.useUtc && !reading.zoneOffsetMinutes) reading.zoneOffsetMinutes = 0;
+  return reading;
 }
 
 // By the zone's rules on the stay's own arrival date, so a summer arrival gets

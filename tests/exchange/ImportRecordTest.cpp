@@ -215,16 +215,18 @@ TEST_F(ImportRecordTest, AnArrivalTimeOfferedAgainIsTheSameTimeInAnyOfItsForms) 
   struct Case {
     const char* first;
     const char* again;
+    bool useUtc;
     bool same;
   };
   const Case cases[] = {
-      {"14:00", "14:00:00", true},          {"14:00:00", "14:00:00.000", true},
-      {"14:00:00Z", "16:00:00+02:00", true}, {"23:30:00-01:00", "22:30:00-02:00", true},
-      {"14:00:00", "14:00:01", false},      {"14:00:00", "14:00:00Z", false},
-      {"14:00:00", "", false},
+      {"14:00", "14:00:00", true, true},           {"14:00:00", "14:00:00.000", false, true},
+      {"14:00:00Z", "16:00:00+02:00", false, true}, {"23:30:00-01:00", "22:30:00-02:00", true, true},
+      {"14:00:00", "14:00:00Z", true, true},        {"14:00:00", "14:00:00Z", false, false},
+      {"14:00:00", "14:00:01", true, false},        {"14:00:00", "", true, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.first) + " then " + c.again);
+    SCOPED_TRACE(std::string(c.first) + " then " + c.again + (c.useUtc ? " in UTC" : " in local time"));
+    WriteUseUTCTime(c.useUtc);
     fx.hotel->Exec("DELETE FROM GuestData; DELETE FROM GuestName; DELETE FROM Occupancy; DELETE FROM OtaImport");
     Import(WithArrivalTime(c.first));
     ASSERT_EQ(NewReservationCount, 1);
