@@ -336,6 +336,24 @@ TEST_F(ReservationParsing, AReservationHoldingAValueThatCannotBeReadIsRefusedAlo
   EXPECT_EQ(NewReservationCount, 2);
 }
 
+// A time that the system cannot convert on its stay's arrival date (the local
+// time would fall beyond the calendar) refuses its reservation the same way.
+TEST_F(ReservationParsing, AnArrivalTimeThatCannotBeConvertedOnItsDateIsRefusedAlone) {
+  setenv("TZ", "Pacific/Kiritimati", 1);
+  const std::string lastDay =
+      "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\"/></RoomRates>"
+      "<TimeSpan Start=\"9999-12-31\" End=\"9999-12-31\"/></RoomStay>";
+  Parse(Reply(Reservation("CV1", lastDay, Guest("Anna", "Berg", "", " ArrivalTime=\"23:00:00Z\"")) +
+              Reservation("CV2", Stay("DBL", 1, 4), Guest("Ben", "Other", "", " ArrivalTime=\"23:00:00Z\""))));
+  ASSERT_EQ(fx.messages.tasks.size(), 2u);
+  EXPECT_EQ(fx.messages.tasks[1].content,
+            "Reservation 1 of the reply (booking number CV1) cannot be imported: its ArrivalTime \"23:00:00Z\" "
+            "cannot be read");
+  EXPECT_EQ(Rows("SELECT BookingNo, Valid FROM OtaResponse"), (std::vector<std::vector<TVariant>>{{"CV2", 0}}));
+  EXPECT_EQ(Rows("SELECT TravelBookingNo, Arrivaltime FROM GuestData"),
+            (std::vector<std::vector<TVariant>>{{"TB-CV2", 1.0 + EncodeTime(13, 0, 0, 0)}}));
+}
+
 // Nothing of one reservation is carried into the next: not its channel id when
 // it had no room stay, not its guest when its last stay joined a group.
 TEST_F(ReservationParsing, EachReservationStartsFromAnEmptyRecord) {
