@@ -3,10 +3,11 @@
 // import's state that lives as long as the library stays loaded, the parser of
 // the retrieval reply and the saving of one room stay into the host database.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"  // UTCToLocalTime
+#include "platform/ArrivalTime.h"
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
 
@@ -34,7 +35,9 @@ struct TGuestDataRec {
   TDateTime BookingDate = 0;
   TDateTime ArrivalDate = 0;
   TDateTime DepartureDate = 0;
-  TDateTime ArrivalTime = 0;  // of the reservation's own first ResGuest; the clear routine leaves it alone
+  // The local arrival time of the reservation's own first ResGuest, converted
+  // on this stay's arrival date; 0 for none. The clear routine leaves it alone.
+  TDateTime ArrivalTime = 0;
   std::string RoomNumber;
   int32_t NoRooms = 0;
   std::string RoomTypeCode;
@@ -68,6 +71,7 @@ struct TParsedReservation {
   TGuestNameRec guest;
   TGuestDataRec values;
   std::string arrivalTime;  // of its own first ResGuest, as written
+  std::optional<TArrivalTimeReading> arrivalReading;  // of that text; none when it is empty
   std::vector<TGuestDataRec> stays;
 };
 

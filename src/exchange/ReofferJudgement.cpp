@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <map>
+#include <optional>
 
 #include "platform/Text.h"
 
@@ -22,12 +24,30 @@ std::string DigestOfStay(const TGuestDataRec& s) {
                      DayOf(s.ArrivalDate, s.ArrivalUnknown), DayOf(s.DepartureDate, s.DepartureUnknown)});
 }
 
-std::vector<std::string> ReservationValues(const TParsedReservation& r) {
+// The arrival time as the conversion sees it, so that "14:00" and "14:00:00",
+// or "16:00:00+02:00" and "14:00:00Z", are one time: milliseconds of the day,
+// moved to UTC and marked so when the text named its zone. Empty for none, as
+// the text was.
+std::string ArrivalTimeKey(const std::optional<TArrivalTimeReading>& reading) {
+  if (!reading) return std::string();
+  const int64_t msecs = DateTimeToMSecs(reading->timeOfDay);
+  if (!reading->zoneOffsetMinutes) return IntToStr(msecs);
+  return IntToStr(msecs - int64_t{*reading->zoneOffsetMinutes} * 60'000) + "Z";
+}
+
+// The digest of the reservation's own values and the multiset of its stays'
+// digests, with its arrival time in the form given.
+std::string ReservationDigest(const TParsedReservation& r, const std::string& arrivalTime,
+                              std::vector<std::string> sortedStays) {
   const TGuestNameRec& g = r.guest;
   const TGuestDataRec& v = r.values;
-  return {v.CorvennaID, v.TravelTypeID, v.TravelAgent, v.TravelBookingNo, v.ResID_Type, v.ResID_Value, r.arrivalTime,
-          g.GivenName,  g.FamilyName,   g.CompName,    g.Address1,        g.Address2,   g.City,        g.State,
-          g.PhoneNumber, g.Email,       g.PostCode,    g.Country};
+  std::vector<std::string> values{v.CorvennaID, v.TravelTypeID, v.TravelAgent, v.TravelBookingNo, v.ResID_Type,
+                                  v.ResID_Value, arrivalTime,   g.GivenName,   g.FamilyName,      g.CompName,
+                                  g.Address1,    g.Address2,    g.City,        g.State,           g.PhoneNumber,
+                                  g.Email,       g.PostCode,    g.Country};
+  values.insert(values.end(), std::make_move_iterator(sortedStays.begin()),
+                std::make_move_iterator(sortedStays.end()));
+  return StayDigest(values);
 }
 
 // The digest the version before the reservation digest kept per room stay.
@@ -63,11 +83,10 @@ bool PlaceEarlierRows(const TParsedReservation& r, const std::vector<TRecordedSt
 TReservationDigests DigestReservation(const TParsedReservation& reservation) {
   TReservationDigests digests;
   for (const TGuestDataRec& stay : reservation.stays) digests.stays.push_back(DigestOfStay(stay));
-  std::vector<std::string> values = ReservationValues(reservation);
   std::vector<std::string> sorted = digests.stays;
   std::sort(sorted.begin(), sorted.end());
-  values.insert(values.end(), sorted.begin(), sorted.end());
-  digests.reservation = StayDigest(values);
+  digests.reservation = ReservationDigest(reservation, ArrivalTimeKey(reservation.arrivalReading), sorted);
+  digests.asWritten = ReservationDigest(reservation, reservation.arrivalTime, sorted);
   return digests;
 }
 
@@ -80,7 +99,8 @@ TReofferPlan JudgeReoffer(const TParsedReservation& reservation, const TReservat
   for (const TRecordedStay& row : recorded) {
     plan.lastStayNo = std::max(plan.lastStayNo, row.stayNo);
     if (!row.reservationDigest) continue;
-    if (*row.reservationDigest != digests.reservation) plan.changed = true;
+    const std::string& digest = *row.reservationDigest;
+    if (digest != digests.reservation && digest != digests.asWritten) plan.changed = true;
     bookingsOfStay[row.digest.value_or(std::string())].push_back(row.guestId);
   }
   if (plan.changed || !PlaceEarlierRows(reservation, recorded, plan)) {

@@ -14,8 +14,12 @@ namespace corvenna {
 struct TReservationDigests {
   std::vector<std::string> stays;  // one per room stay, in the reservation's order
   // The reservation's own values and the multiset of its stays' digests: the
-  // order in which the stays are written does not count.
+  // order in which the stays are written does not count. Its arrival time
+  // counts as converted, not as written.
   std::string reservation;
+  // The same with the arrival time as written, as versions before kept it:
+  // their rows still match a re-offer that writes the time as it did.
+  std::string asWritten;
 };
 
 TReservationDigests DigestReservation(const TParsedReservation& reservation);

@@ -3,6 +3,7 @@
 // walker handling an element's descendants before the element itself. A
 // reservation is read whole before anything of it is saved.
 #include <climits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "exchange/BookingImport.h"
 #include "exchange/ExchangeFrame.h"
 #include "exchange/ImportRecord.h"
+#include "platform/ArrivalTime.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "platform/XmlCharacters.h"
@@ -243,6 +246,27 @@ void ParseResGlobalInfo(const TNodeList& children) {
   ForGrandchildren(children, "ResGlobalInfo", ParseHotelReservationID);
 }
 
+// Under UseUTCTime a time without a zone is a UTC time: the reading says so,
+// so that "14:00" and "14:00:00Z" are one time when a re-offer is compared.
+std::optional<TArrivalTimeReading> ReadArrivalTimeOf(const std::string& written) {
+  if (written.empty()) return std::nullopt;
+  TArrivalTimeReading reading =
+      ReadValue("ArrivalTime", written, [](const std::string& text) { return ReadArrivalTime(text); });
+  if (Settings.useUtc && !reading.zoneOffsetMinutes) reading.zoneOffsetMinutes = 0;
+  return reading;
+}
+
+// By the zone's rules on the stay's own arrival date, so a summer arrival gets
+// summer time; 0 (the host's default) when the reservation gives no time.
+TDateTime StayArrivalTime(const TParsedReservation& reservation, TDateTime arrivalDate) {
+  if (!reservation.arrivalReading) return 0;
+  try {
+    return LocalArrivalTime(*reservation.arrivalReading, Settings.useUtc, arrivalDate);
+  } catch (const EOSError&) {
+    throw EUnreadableValue("ArrivalTime", reservation.arrivalTime);
+  }
+}
+
 // Each room stay starts from the reservation's values, so that none of them
 // carries anything of the stay before it.
 void ParseRoomStays(const TNodeList& children, TParsedReservation& reservation) {
@@ -254,6 +278,7 @@ void ParseRoomStays(const TNodeList& children, TParsedReservation& reservation) 
       ParsedStay.ArrivalUnknown = true;
       ParsedStay.DepartureUnknown = true;
       ParseRoomStay(stay.ChildNodes());
+      ParsedStay.ArrivalTime = StayArrivalTime(reservation, ParsedStay.ArrivalDate);
       reservation.stays.push_back(ParsedStay);
     }
   }
@@ -268,16 +293,6 @@ std::string OwnArrivalTime(const TNodeList& children) {
       if (IsElement(guest) && guest.NodeName() == "ResGuest") return Trim(guest.Attribute("ArrivalTime"));
   }
   return std::string();
-}
-
-// The ArrivalTime of the reservation's own first ResGuest; 0 (the host's
-// default) when it gives none.
-TDateTime ArrivalTimeOf(const std::string& written) {
-  if (written.empty()) return 0;
-  return ReadValue("ArrivalTime", written, [](const std::string& text) {
-    const TDateTime arrival = StrToTime(text);
-    return Settings.useUtc ? UTCToLocalTime(arrival) : arrival;
-  });
 }
 
 std::string BookingNumberList() {
@@ -299,8 +314,7 @@ TParsedReservation ParseReservation(const TNodeList& children) {
   ParseResGuests(children);
   ParseResGlobalInfo(children);
   const std::string arrivalTime = OwnArrivalTime(children);
-  ParsedStay.ArrivalTime = ArrivalTimeOf(arrivalTime);
-  TParsedReservation reservation{ParsedGuest, ParsedStay, arrivalTime, {}};
+  TParsedReservation reservation{ParsedGuest, ParsedStay, arrivalTime, ReadArrivalTimeOf(arrivalTime), {}};
   ParseRoomStays(children, reservation);
   return reservation;
 }

@@ -17,6 +17,7 @@
 #include "exchange/ImportRecord.h"
 #include "exchange/ReofferJudgement.h"
 #include "exchange/SlotCodes.h"
+#include "platform/Clock.h"
 #include "platform/Dataset.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"

@@ -206,6 +206,57 @@ TEST_F(ImportRecordTest, ARowOfTheVersionBeforeStandsForTheStayAtItsPlace) {
   EXPECT_EQ(HostRows(), stored);
 }
 
+std::string WithArrivalTime(const std::string& time) {
+  return Reply(Reservation("CV1", Stay("DBL", 1, 4), Guest("Guest", "CV1", "", " ArrivalTime=\"" + time + "\"")));
+}
+
+// A re-offer compares the arrival time as the import converts it, not as written.
+TEST_F(ImportRecordTest, AnArrivalTimeOfferedAgainIsTheSameTimeInAnyOfItsForms) {
+  struct Case {
+    const char* first;
+    const char* again;
+    bool useUtc;
+    bool same;
+  };
+  const Case cases[] = {
+      {"14:00", "14:00:00", true, true},           {"14:00:00", "14:00:00.000", false, true},
+      {"14:00:00Z", "16:00:00+02:00", false, true}, {"23:30:00-01:00", "22:30:00-02:00", true, true},
+      {"14:00:00", "14:00:00Z", true, true},        {"14:00:00", "14:00:00Z", false, false},
+      {"14:00:00", "14:00:01", true, false},        {"14:00:00", "", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.first) + " then " + c.again + (c.useUtc ? " in UTC" : " in local time"));
+    WriteUseUTCTime(c.useUtc);
+    fx.hotel->Exec("DELETE FROM GuestData; DELETE FROM GuestName; DELETE FROM Occupancy; DELETE FROM OtaImport");
+    Import(WithArrivalTime(c.first));
+    ASSERT_EQ(NewReservationCount, 1);
+    const Rows stored = HostRows();
+    const Rows firstReport = Responses();
+    Import(WithArrivalTime(c.again));
+    EXPECT_EQ(Responses(), c.same ? firstReport : (Rows{{"CV1", "", 2}}));
+    EXPECT_EQ(HostRows(), stored);
+  }
+}
+
+// The version before kept the arrival time in the reservation digest as
+// written: its rows still match a re-offer that writes it the same way.
+TEST_F(ImportRecordTest, ARowOfThePreviousVersionMatchesTheArrivalTimeAsWritten) {
+  Import(WithArrivalTime("14:00"));
+  ASSERT_EQ(NewReservationCount, 1);
+  const std::string stayDigest = StayDigest({"DBL", "", "1 1 0", "0", "", "", "2027-05-01", "2027-05-04"});
+  const std::string previousDigest = StayDigest({"CV1", "16", "", "TB-CV1", "14", "H-CV1", "14:00", "Guest", "CV1",
+                                                 "", "", "", "", "", "", "", "", "", stayDigest});
+  fx.hotel->Exec("UPDATE OtaImport SET ReservationDigest = '" + previousDigest + "'");
+  ASSERT_EQ(Query("SELECT COUNT(*) FROM OtaImport WHERE StayDigest = '" + stayDigest + "'"), (Rows{{1}}));
+  const Rows stored = HostRows();
+
+  Import(WithArrivalTime("14:00"));
+  EXPECT_EQ(Responses(), (Rows{{"CV1", "1", 0}}));
+  Import(WithArrivalTime("15:00"));
+  EXPECT_EQ(Responses(), (Rows{{"CV1", "", 2}}));
+  EXPECT_EQ(HostRows(), stored);
+}
+
 TEST_F(ImportRecordTest, ADatabaseWithoutTheImportRecordGetsItAtTheFirstImport) {
   fx.hotel->Exec("DROP TABLE OtaImport");
   Import(Reply(Reservation("CV1", Stay("DBL", 1, 4))));

@@ -130,10 +130,12 @@ TEST_F(ReservationParsing, EachReservationTakesItsOwnFirstGuestsArrivalTime) {
   const Case cases[] = {
       {"local time", false, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\" 14:00:00 \"", EncodeTime(14, 0, 0, 0),
        EncodeTime(10, 0, 0, 0)},
-      {"UTC in winter", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"14:00:00\"", fifteen,
-       EncodeTime(11, 0, 0, 0)},
+      {"UTC in summer", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"13:00:00\"", fifteen,
+       EncodeTime(12, 0, 0, 0)},
       {"UTC past midnight", true, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"23:30\"",
-       1.0 + EncodeTime(0, 30, 0, 0), EncodeTime(11, 0, 0, 0)},
+       1.0 + EncodeTime(1, 30, 0, 0), EncodeTime(12, 0, 0, 0)},
+      {"own zone whatever the setting", false, "CET-1CEST,M3.5.0,M10.5.0/3", " ArrivalTime=\"14:00:00+03:00\"",
+       EncodeTime(13, 0, 0, 0), EncodeTime(10, 0, 0, 0)},
       {"UTC in UTC", true, "UTC", " ArrivalTime=\"14:00:00\"", EncodeTime(14, 0, 0, 0), EncodeTime(10, 0, 0, 0)},
       {"no ArrivalTime", true, "UTC", "", fifteen, EncodeTime(10, 0, 0, 0)},
       {"midnight", false, "UTC", " ArrivalTime=\"00:00:00\"", fifteen, EncodeTime(10, 0, 0, 0)},
@@ -332,6 +334,24 @@ TEST_F(ReservationParsing, AReservationHoldingAValueThatCannotBeReadIsRefusedAlo
   EXPECT_EQ(Rows("SELECT TravelBookingNo FROM GuestData ORDER BY GuestID"),
             (std::vector<std::vector<TVariant>>{{"TB-CV1"}, {"TB-CV3"}}));
   EXPECT_EQ(NewReservationCount, 2);
+}
+
+// A time that the system cannot convert on its stay's arrival date (the local
+// time would fall beyond the calendar) refuses its reservation the same way.
+TEST_F(ReservationParsing, AnArrivalTimeThatCannotBeConvertedOnItsDateIsRefusedAlone) {
+  setenv("TZ", "Pacific/Kiritimati", 1);
+  const std::string lastDay =
+      "<RoomStay><RoomRates><RoomRate RoomTypeCode=\"DBL\"/></RoomRates>"
+      "<TimeSpan Start=\"9999-12-31\" End=\"9999-12-31\"/></RoomStay>";
+  Parse(Reply(Reservation("CV1", lastDay, Guest("Anna", "Berg", "", " ArrivalTime=\"23:00:00Z\"")) +
+              Reservation("CV2", Stay("DBL", 1, 4), Guest("Ben", "Other", "", " ArrivalTime=\"23:00:00Z\""))));
+  ASSERT_EQ(fx.messages.tasks.size(), 2u);
+  EXPECT_EQ(fx.messages.tasks[1].content,
+            "Reservation 1 of the reply (booking number CV1) cannot be imported: its ArrivalTime \"23:00:00Z\" "
+            "cannot be read");
+  EXPECT_EQ(Rows("SELECT BookingNo, Valid FROM OtaResponse"), (std::vector<std::vector<TVariant>>{{"CV2", 0}}));
+  EXPECT_EQ(Rows("SELECT TravelBookingNo, Arrivaltime FROM GuestData"),
+            (std::vector<std::vector<TVariant>>{{"TB-CV2", 1.0 + EncodeTime(13, 0, 0, 0)}}));
 }
 
 // Nothing of one reservation is carried into the next: not its channel id when

@@ -66,7 +66,7 @@ class SaveReservationTest : public ::testing::Test {
   }
   // Saves the reservation of the room stays read since FirstStay.
   static int32_t Save() {
-    TParsedReservation reservation{ParsedGuest, ParsedStay, "", EarlierStays()};
+    TParsedReservation reservation{ParsedGuest, ParsedStay, "", std::nullopt, EarlierStays()};
     reservation.stays.push_back(ParsedStay);
     EarlierStays().clear();
     return SaveReservation(reservation);

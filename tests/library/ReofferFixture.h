@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,21 @@ class ReofferFixture : public ::testing::Test {
     Retrieval run;
     run.result = library.BookingRetrival(0);
     run.error = library.LastError();
+    for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) run.reports.push_back(ReportOutcomeOf(report));
+    return run;
+  }
+
+  // `quendale-host retrieve` as a program, with `env` added to the test's
+  // environment; the error is its message after the export's name.
+  Retrieval RetrieveThroughHost(const std::map<std::string, std::string>& env = {}) {
+    host.sim->ClearReceived();
+    const ProgramRun program = RunProgram({QUENDALE_HOST_PATH, "retrieve"}, env);
+    Retrieval run;
+    run.result = program.out.empty() ? -2 : std::stoi(program.out);
+    const std::string failed = "CorvennaBookingRetrival failed: ";
+    const size_t at = program.err.find(failed);
+    if (at != std::string::npos) run.error = program.err.substr(at + failed.size());
+    EXPECT_EQ(program.exitCode, run.result < 0 ? 1 : 0) << program.err;
     for (const std::string& report : host.BodiesOf("OTA_NotifReportRQ")) run.reports.push_back(ReportOutcomeOf(report));
     return run;
   }

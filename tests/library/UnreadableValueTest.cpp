@@ -40,7 +40,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 }
 
 // Three reservations, the bad one first, in the middle or last; the channel
-// manager offers it again on each of three retrievals in a row.
+// manager offers it again on each of three retrievals in a row, each one a run
+// of quendale-host.
 TEST_P(UnreadableValueTest, RefusesItsReservationAloneOnEveryRetrieval) {
   const Unreadable& c = GetParam();
   for (int bad = 1; bad <= 3; ++bad) {
@@ -61,7 +62,7 @@ TEST_P(UnreadableValueTest, RefusesItsReservationAloneOnEveryRetrieval) {
              std::to_string(bad) + ") cannot be imported: its " + c.shown + " cannot be read";
     };
 
-    const Retrieval first = Retrieve();
+    const Retrieval first = RetrieveThroughHost();
     EXPECT_EQ(first.result, -1);
     EXPECT_NE(first.error.find(names(bad)), std::string::npos) << first.error;
     EXPECT_NE(first.error.find("2 bookings were stored before the failure"), std::string::npos) << first.error;
@@ -69,7 +70,7 @@ TEST_P(UnreadableValueTest, RefusesItsReservationAloneOnEveryRetrieval) {
     const Strings stored = HostTables();
     for (int poll = 2; poll <= 3; ++poll) {
       SCOPED_TRACE(poll);
-      const Retrieval again = Retrieve();
+      const Retrieval again = RetrieveThroughHost();
       EXPECT_EQ(again.result, -1);
       EXPECT_NE(again.error.find(names(1)), std::string::npos) << again.error;
       EXPECT_EQ(again.reports, Strings{});
@@ -96,11 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
         Unreadable{"AmountWithADecimalComma", "\"357.00\"", "\"12,50\"", "Total AmountAfterTax \"12,50\""},
         Unreadable{"AmountBeyondTheCurrency", "\"357.00\"", "\"1e300\"", "Total AmountAfterTax \"1e300\""},
         Unreadable{"ArrivalTime", "ArrivalTime=\"15:30:00\"", "ArrivalTime=\"half past three\"",
-                   "ArrivalTime \"half past three\""}),
+                   "ArrivalTime \"half past three\""},
+        Unreadable{"ArrivalTimeWithAnOffsetBeyondFourteenHours", "ArrivalTime=\"15:30:00\"",
+                   "ArrivalTime=\"15:30:00+15:00\"", "ArrivalTime \"15:30:00+15:00\""}),
     [](const ::testing::TestParamInfo<Unreadable>& param) { return std::string(param.param.name); });
 
 // ---- arrival times -------------------------------------------------------------------
 
+// Through quendale-host, so that each retrieval is a process of its own.
 TEST_F(UnreadableValueFixture, EachReservationTakesTheArrivalTimeOfItsOwnFirstGuest) {
   SetDouble(std::string(PreferenceKey), "DefaultArrival", 14.0 / 24);
   const std::string written = " ArrivalTime=\"15:30:00\"";
@@ -109,7 +113,7 @@ TEST_F(UnreadableValueFixture, EachReservationTakesTheArrivalTimeOfItsOwnFirstGu
          Replaced(ReservationXml({"CM-3"}, StayXml("SGL")), written, "")});
   for (int poll = 1; poll <= 3; ++poll) {
     SCOPED_TRACE(poll);
-    const Retrieval run = Retrieve();
+    const Retrieval run = RetrieveThroughHost();
     EXPECT_EQ(run.result, poll == 1 ? 3 : 0);
     EXPECT_EQ(run.reports, poll == 1 ? (Strings{"CM-1 success", "CM-2 success", "CM-3 success"}) : Strings{});
   }
