@@ -1,6 +1,6 @@
 // A reservation is booked as it was sold and judged whole when it comes again.
-// Through the exports, with a channel manager that offers a reservation again
-// until a success report for it arrives.
+// Through `quendale-host retrieve`, with a channel manager that offers a
+// reservation again until a success report for it arrives.
 #include <gtest/gtest.h>
 
 #include "ReofferFixture.h"
@@ -8,7 +8,10 @@
 namespace corvenna::test {
 namespace {
 
-class BookedAsSoldTest : public ReofferFixture {};
+class BookedAsSoldTest : public ReofferFixture {
+ protected:
+  BookedAsSoldTest() { throughHostProgram = true; }
+};
 
 // ---- NumberOfUnits -------------------------------------------------------------------
 

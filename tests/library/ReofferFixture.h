@@ -99,6 +99,7 @@ class ReofferFixture : public ::testing::Test {
   }
 
   Retrieval Retrieve() {
+    if (throughHostProgram) return RetrieveThroughHost();
     host.sim->ClearReceived();
     Retrieval run;
     run.result = library.BookingRetrival(0);
@@ -169,6 +170,8 @@ class ReofferFixture : public ::testing::Test {
 
   LibraryHost host;
   LoadedLibrary library;
+  // Retrieve runs `quendale-host retrieve` instead of calling the export here.
+  bool throughHostProgram = false;
 };
 
 }  // namespace corvenna::test
