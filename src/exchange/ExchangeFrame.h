@@ -200,8 +200,8 @@ struct TMessageNames {
 
 // Sends the request built in doc the way the updates and the reports do: the
 // request copy deleted, saved and logged; the reply copy's place checked; the
-// post; the old reply copy deleted, the reply checked (RequireAnswer, then CheckResponseErrors), saved
-// and logged. Returns the check's verdict.
+// post; the old reply copy deleted, the reply checked (RequireAnswer, then
+// CheckResponseErrors), saved and logged. Returns the check's verdict.
 bool ExchangeMessage(TExchangeRun& run, XmlDocument& doc, const TMessageNames& names);
 
 // The exchange unit's message dialog, with one button MsgClose; shows nothing

@@ -78,15 +78,7 @@ std::optional<std::string> MarkNulReferences(std::string_view xml) {
 
 std::string UnmarkNul(const char* value) {
   if (std::strchr(value, kMarker[0]) == nullptr) return value;
-  const std::string_view marked = value;
-  std::string text;
-  text.reserve(marked.size());
-  size_t copied = 0;
-  for (size_t at = marked.find(kMarker); at != std::string_view::npos; at = marked.find(kMarker, copied)) {
-    text.append(marked.substr(copied, at - copied)).push_back('\0');
-    copied = at + kMarker.size();
-  }
-  return text.append(marked.substr(copied));
+  return ReplaceAll(value, kMarker, std::string_view("\0", 1));
 }
 
 }  // namespace corvenna

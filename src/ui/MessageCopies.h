@@ -24,9 +24,10 @@ constexpr size_t ShownCopyBytes = size_t{1} << 20;
 // its marker, an empty line and the copy's XML re-indented; a copy that is
 // missing or no XML leaves its place empty. A copy that is there but cannot
 // be read, or is no regular file (a FIFO, a socket, a device, a folder), is
-// not read: one line says so, with its path and what stands there. Of a copy larger than
-// ShownCopyBytes only that much is read and re-indented (ReIndentXmlHead), and
-// a line follows that says so, with the copy's path and size.
+// not read: one line says so, with its path and what stands there. Of a copy
+// larger than ShownCopyBytes only that much is read and re-indented
+// (ReIndentXmlHead), and a line follows that says so, with the copy's path and
+// size.
 std::vector<std::string> MessageCopyLines(const std::vector<TMessageCopy>& copies);
 
 }  // namespace corvenna
